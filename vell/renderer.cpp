@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace vell {
 
@@ -47,6 +48,25 @@ int deviceRadius(const DeviceBox& box, float radius, float scale)
 {
     const float r = std::min(std::min(box.width(), box.height()) / 2.0f, radius * scale);
     return r > 0 ? int(std::lround(r)) : 0;
+}
+
+// What the rounded-rectangle calls share: the device box, the clamped corner radius and
+// the effective alpha. Empty when nothing would be drawn.
+struct RoundBox {
+    DeviceBox box;
+    int radius;
+    float alpha;
+};
+
+std::optional<RoundBox> roundBox(const Transform& t, float x, float y, float w, float h, float radius, float alpha)
+{
+    alpha *= t.opacity;
+    if (!(alpha >= kInvisibleAlpha))
+        return std::nullopt;
+    const DeviceBox box = deviceBox(t, x, y, w, h);
+    if (box.empty())
+        return std::nullopt;
+    return RoundBox { box, deviceRadius(box, radius, t.scale), alpha };
 }
 
 void tintTexture(SDL_Texture* texture, Color color, float alpha)
@@ -238,13 +258,10 @@ void Renderer::drawCorners(int left, int top, int right, int bottom, int radius,
 
 void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, Color color)
 {
-    const float alpha = effectiveAlpha(color.a);
-    if (!m_renderer || !(alpha >= kInvisibleAlpha))
+    const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
+    if (!m_renderer || !shape)
         return;
-    const DeviceBox box = deviceBox(transform(), x, y, w, h);
-    if (box.empty())
-        return;
-    const int r = deviceRadius(box, radius, transform().scale);
+    const auto [box, r, alpha] = *shape;
     setDrawColor(color, alpha);
     if (r < 1) {
         fillDeviceRect(box.left, box.top, box.width(), box.height());
@@ -258,13 +275,10 @@ void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, C
 
 void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius, float lineWidth, Color color)
 {
-    const float alpha = effectiveAlpha(color.a);
-    if (!m_renderer || !(alpha >= kInvisibleAlpha))
+    const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
+    if (!m_renderer || !shape)
         return;
-    const DeviceBox box = deviceBox(transform(), x, y, w, h);
-    if (box.empty())
-        return;
-    const int r = deviceRadius(box, radius, transform().scale);
+    const auto [box, r, alpha] = *shape;
     const long scaled = std::lround(lineWidth * transform().scale);
     const int t = scaled > 1 ? int(std::min<long>(scaled, std::max(1, std::min(box.width(), box.height()) / 2))) : 1;
     setDrawColor(color, alpha);

@@ -97,9 +97,14 @@ bool Renderer::setScale(float scale, float offsetX, float offsetY, float logical
     m_offsetX = offsetX;
     m_offsetY = offsetY;
     m_logicalSize = { logicalWidth, logicalHeight };
-    if (std::fabs(clamped - m_scale) <= kScaleEpsilon)
+    const bool changed = std::fabs(clamped - m_scale) > kScaleEpsilon;
+    if (changed)
+        m_scale = clamped;
+    // Layout measures text between frames, against the root entry: keep it current.
+    if (m_transforms.size() == 1)
+        m_transforms[0] = Transform { m_scale, m_offsetX, m_offsetY, 1 };
+    if (!changed)
         return false;
-    m_scale = clamped;
     m_text.clear(); // fonts are opened per pixel size, so every one is now the wrong size
     ++m_generation;
     return true;

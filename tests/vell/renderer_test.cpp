@@ -417,3 +417,44 @@ TEST_F(RendererTest, ShapeCacheIsReusedAndShutdownReleasesEverything)
     EXPECT_EQ(r.textCache().size(), 0u);
     EXPECT_EQ(r.textCache().fontCount(), 0u);
 }
+
+// The engine's path: a window on the offscreen driver with SDL's software renderer.
+TEST(RendererWindow, DrawsThroughAnOffscreenWindow)
+{
+    testing_support::useHeadlessSdl();
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    ASSERT_EQ(TTF_Init(), 0);
+    SDL_Window* window = SDL_CreateWindow("renderer", 0, 0, 64, 48, SDL_WINDOW_HIDDEN);
+    ASSERT_TRUE(window) << SDL_GetError();
+    SDL_Renderer* sdl = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    ASSERT_TRUE(sdl) << SDL_GetError();
+    {
+        Renderer r;
+        r.attach(sdl, textFontPath(), "");
+        EXPECT_TRUE(r.setScale(2, 0, 4, 32, 20)); // layout before the frame measures at the new scale
+        EXPECT_EQ(r.fontPixelSize(16), 32);
+        r.beginFrame();
+        EXPECT_TRUE(r.letterboxClipActive());
+        SDL_SetRenderDrawColor(sdl, 0, 0, 0, 255);
+        SDL_RenderClear(sdl);
+        r.reapplyClip();
+        r.fillRoundRect(0, 0, 32, 20, 6, Color { 0, 255, 0, 255 });
+        r.drawText("Hi", kTextFont, 8, 0, 2, 2, Color { 255, 0, 0, 255 });
+        std::vector<uint32_t> px(64 * 48);
+        ASSERT_EQ(SDL_RenderReadPixels(sdl, nullptr, SDL_PIXELFORMAT_ARGB8888, px.data(), 64 * 4), 0);
+        auto at = [&](int x, int y) { return px[size_t(y) * 64 + x] & 0xFFFFFF; };
+        EXPECT_EQ(at(32, 2), 0u);          // letterbox bar
+        EXPECT_EQ(at(32, 24), 0x00FF00u);  // inside the shape
+        EXPECT_EQ(at(0, 4), 0u);           // rounded corner
+        EXPECT_EQ(at(0, 24), 0x00FF00u);
+        int reddish = 0;
+        for (uint32_t p : px)
+            reddish += (p >> 16 & 0xFF) > 128;
+        EXPECT_GT(reddish, 10);
+        r.shutdown();
+    }
+    SDL_DestroyRenderer(sdl);
+    SDL_DestroyWindow(window);
+    TTF_Quit();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}

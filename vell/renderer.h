@@ -168,7 +168,6 @@ private:
     void setDrawColor(Color color, float alpha);
     void drawCorners(int left, int top, int right, int bottom, int radius, SDL_Texture* tex, Color color, float alpha);
     void fillDeviceRect(int x, int y, int w, int h);
-    void applyClip();
 
     SDL_Renderer* m_renderer = nullptr;
     std::vector<Transform> m_transforms { Transform {} };

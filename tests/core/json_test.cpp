@@ -222,6 +222,16 @@ TEST(Json, SetTurnsAnyValueIntoAnObject)
     EXPECT_EQ(value.dump(), "{\"b\":2.5,\"c\":false}");
 }
 
+TEST(Json, BuildsValuesFromPlainTypes)
+{
+    Json list;
+    list.push(nullptr).push(size_t(7)).push(int64_t(-1700000000123)).push(0.5f).push(std::string("s"));
+    EXPECT_EQ(list.dump(), "[null,7,-1700000000123,0.5,\"s\"]");
+    EXPECT_EQ(Json().dump(), "null");
+    EXPECT_EQ(Json::array().dump(), "[]");
+    EXPECT_EQ(Json::object().dump(2), "{}");
+}
+
 TEST(Json, AccessorsConvertBetweenKinds)
 {
     struct Case {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -190,18 +189,6 @@ TEST(Platform, FileHelpersReportFailureByValue)
     EXPECT_TRUE(platform::removeTree(tree));
     EXPECT_FALSE(platform::fileExists(tree));
     EXPECT_FALSE(platform::makeDirs(""));
-}
-
-TEST(Platform, TouchMovesTheLastWriteTimeForward)
-{
-    TempDir dir;
-    std::string file = dir.file("old");
-    writePlain(file, "x");
-    auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
-    std::filesystem::last_write_time(file, past);
-    auto before = platform::listFiles(dir.path()).at(0).modified;
-    ASSERT_TRUE(platform::touchFile(file));
-    EXPECT_GT(platform::listFiles(dir.path()).at(0).modified, before);
 }
 
 TEST(Platform, ListsOneLevelWithSizes)

@@ -161,13 +161,3 @@ TEST(Store, PendingScrobblesConvertIdsAndTimes)
     EXPECT_EQ(store.pendingScrobbles[3].time, 0);
     EXPECT_EQ(store.pendingScrobbles[4].time, INT64_MIN);
 }
-
-TEST(Store, LoadReplacesListsInsteadOfAppending)
-{
-    TempHome home;
-    writeState(home, "scrobbles.json", R"([{"id":"a","time":1}])");
-    Store store;
-    store.load();
-    store.load();
-    EXPECT_EQ(store.pendingScrobbles.size(), 1u);
-}

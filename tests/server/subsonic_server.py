@@ -266,6 +266,19 @@ def media_dir(args):
     return args.media_dir
 
 
+def prepare_media(args):
+    """The media directory. While it is prepared (the first run generates it, which can take a
+    while on a busy machine) a "<port file>.pending" marker tells the waiting fixture to be patient."""
+    pending = args.port_file + ".pending" if args.port_file else None
+    if pending:
+        write_atomically(pending, "preparing media\n")
+    try:
+        return media_dir(args)
+    finally:
+        if pending:
+            os.remove(pending)
+
+
 def write_atomically(path, text):
     with open(path + ".tmp", "w") as f:
         f.write(text)
@@ -298,7 +311,7 @@ def main():
     server = Server((args.host, args.port), Handler)
     server.verbose = args.verbose
     server.user, server.password = args.user, args.password
-    server.library = Library(media_dir(args))
+    server.library = Library(prepare_media(args))
     server.faults = faults.FaultBook()
     server.requests = faults.RequestLog()
     scheme = "http"

@@ -219,7 +219,8 @@ bool SubsonicTestServer::start()
 bool SubsonicTestServer::waitUntilReady()
 {
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::duration<double>(m_options.startTimeoutSeconds);
+    using Seconds = std::chrono::duration<double>;
+    const auto started = Clock::now();
     const std::string portFile = m_workDir + "/port";
     while (m_port <= 0) {
         m_port = std::atoi(readWholeFile(portFile).c_str());
@@ -230,8 +231,10 @@ bool SubsonicTestServer::waitUntilReady()
             m_pid = -1;
             return fail("the server exited during start-up");
         }
-        if (Clock::now() > deadline)
-            return fail("the server was not ready within the start-up timeout");
+        const bool preparingMedia = access((portFile + ".pending").c_str(), F_OK) == 0;
+        const double limit = preparingMedia ? m_options.mediaTimeoutSeconds : m_options.startTimeoutSeconds;
+        if (Clock::now() - started > Seconds(limit))
+            return fail("the server was not ready within " + std::to_string(static_cast<int>(limit)) + " s");
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::string reply;

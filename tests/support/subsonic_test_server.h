@@ -24,7 +24,8 @@ struct TestServerOptions {
     bool tls = false;               // serve HTTPS with a self-signed certificate (see certificatePath)
     std::string user = "demo";      // the only account the server accepts
     std::string password = "demo";
-    double startTimeoutSeconds = 20; // the test fails when the server is not ready by then
+    double startTimeoutSeconds = 20; // the test fails when the server is not ready by then,
+    double mediaTimeoutSeconds = 100; // or by this time while it (or another) generates the media cache
 };
 
 // One fault, applied by the server to the next `times` requests to `endpoint`.

@@ -142,6 +142,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             result = handler(self.server.library, params)
         except ApiError as error:
             return json_reply(envelope(error=(error.code, error.message)))
+        except Exception as error:  # a bug here must show as a reply, not as a dropped connection
+            sys.stderr.write("error in %s: %r\n" % (endpoint, error))
+            return text_reply(500, "internal error: %r\n" % error)
         return result if isinstance(result, Reply) else json_reply(envelope(result))
 
     def authenticate(self, params):
@@ -153,7 +156,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if params.get("p") is not None:
             given = params.get("p")
             if given.startswith("enc:"):
-                given = bytes.fromhex(given[4:]).decode(errors="replace")
+                try:
+                    given = bytes.fromhex(given[4:]).decode(errors="replace")
+                except ValueError:
+                    given = None
             accepted = given == password
         else:
             token, salt = params.required("t"), params.required("s")

@@ -10,7 +10,9 @@
 //
 // The server is tests/server/subsonic_server.py; its catalogue (artists, albums, songs, playlists
 // with their fixed ids) is listed in tests/server/README.md. Every instance has its own state and
-// port; the generated media files are cached and shared between instances.
+// port; the generated media files are cached and shared between instances. The server process is
+// bound to the thread that constructs the fixture and dies with it, so construct it on the test's
+// own thread.
 #include <map>
 #include <optional>
 #include <string>

@@ -191,6 +191,7 @@ bool SubsonicTestServer::start()
         argv.push_back(arg.data());
     argv.push_back(nullptr);
     const std::string logPath = m_workDir + "/server.log";
+    const std::string execFailed = "cannot run " + python + "\n";
     const pid_t parent = getpid();
 
     m_pid = fork();
@@ -211,6 +212,8 @@ bool SubsonicTestServer::start()
         if (null >= 0)
             dup2(null, STDIN_FILENO);
         execv(argv[0], argv.data());
+        if (write(STDERR_FILENO, execFailed.data(), execFailed.size()) < 0)
+            _exit(126);
         _exit(127);
     }
     return waitUntilReady();

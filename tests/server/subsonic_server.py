@@ -119,8 +119,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         endpoint = url.path[len("/rest/"):]
         endpoint = endpoint[:-len(".view")] if endpoint.endswith(".view") else endpoint
         pairs = urllib.parse.parse_qsl(url.query, keep_blank_values=True)
-        if self.command == "POST" and "form-urlencoded" in self.headers.get("Content-Type", ""):
-            pairs += urllib.parse.parse_qsl(self.read_body().decode(errors="replace"), keep_blank_values=True)
+        body = self.read_body()  # always consumed, so a kept-alive connection stays in step
+        if "form-urlencoded" in self.headers.get("Content-Type", ""):
+            pairs += urllib.parse.parse_qsl(body.decode(errors="replace"), keep_blank_values=True)
         fault = self.server.faults.take(endpoint)
         self.server.requests.add({
             "method": self.command, "path": url.path, "endpoint": endpoint, "query": url.query,

@@ -58,10 +58,6 @@ enum class Direction : int32_t { Row = 0, Column = 1, Stack = 2 };
 enum class Align : int32_t { Start = 0, Center = 1, End = 2, Stretch = 3 };
 enum class Justify : int32_t { Start = 0, Center = 1, End = 2, SpaceBetween = 3, SpaceAround = 4, SpaceEvenly = 5 };
 
-// Values of the `font` property.
-inline constexpr int32_t kTextFont = 0;
-inline constexpr int32_t kIconFont = 1;
-
 // Values of the `textAlign` property.
 inline constexpr int32_t kTextAlignStart = 0;
 inline constexpr int32_t kTextAlignCenter = 1;
@@ -105,7 +101,7 @@ struct Style {
     Optional<float> radius;
     Optional<float> opacity;
     Optional<float> textSize;
-    Optional<int32_t> font;      // kTextFont or kIconFont
+    Optional<int32_t> font;      // 0 text font, 1 icon font (kTextFont, kIconFont in renderer.h)
     Optional<int32_t> textAlign; // kTextAlignStart, Center or End
     Optional<float> scale;
     Optional<bool> wrap;

@@ -2,6 +2,8 @@
 
 #include "vell/style_sheet.h"
 
+#include "vell/renderer.h"
+
 namespace vell {
 
 namespace {

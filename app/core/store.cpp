@@ -2,6 +2,8 @@
 
 #include "app/core/platform.h"
 
+#include <utility>
+
 namespace cad {
 
 namespace {
@@ -11,6 +13,16 @@ Json readJsonFile(const std::string& path)
     std::string text = platform::readFile(path);
     bool ok = false;
     return parse(text, ok);
+}
+
+// The elements of the array stored in `path`. A missing or malformed file, or one that
+// holds anything but an array, gives none (an object's members are not entries).
+std::vector<Json> readJsonArray(const std::string& path)
+{
+    Json value = readJsonFile(path);
+    if (!value.isArray())
+        return {};
+    return std::move(value.items);
 }
 
 // A string as is, a number as its integer text, anything else empty.
@@ -50,8 +62,7 @@ void Store::readSettings(const Json& config)
 void Store::loadOffline()
 {
     offline.clear();
-    Json list = readJsonFile(platform::dataDir() + "/offline.json");
-    for (const Json& item : list.items) {
+    for (const Json& item : readJsonArray(platform::dataDir() + "/offline.json")) {
         OfflineEntry entry{ songFromJson(item.get("song")), idText(item.get("file")) };
         if (!entry.song.id.empty() && platform::fileExists(entry.file))
             offline.push_back(std::move(entry));
@@ -61,8 +72,7 @@ void Store::loadOffline()
 void Store::loadScrobbles()
 {
     pendingScrobbles.clear();
-    Json list = readJsonFile(platform::dataDir() + "/scrobbles.json");
-    for (const Json& item : list.items) {
+    for (const Json& item : readJsonArray(platform::dataDir() + "/scrobbles.json")) {
         const Json& time = item.get("time");
         pendingScrobbles.push_back({ idText(item.get("id")), truncateToInt64(time.asNumber(0)) });
     }

@@ -67,6 +67,7 @@ TEST(Json, AcceptsAndRejectsDocuments)
         { "[+1,007,0x10,-0,1e2,.5]", "[1,7,16,0,100,0.5]" },
         { "[inf,-inf]", "[inf,-inf]" },
         { "1e999", "inf" },
+        { "[1e-400,-2.4e-324]", "[0,0]" },
         { "[\v2]", "[2]" },
         { "-", "invalid" },
         { "[}", "invalid" },

@@ -60,6 +60,20 @@ TEST(Store, MalformedConfigGivesDefaults)
     }
 }
 
+// The offline index and pending plays are arrays; a file holding anything else is
+// malformed and must not turn its members into entries.
+TEST(Store, StateFilesThatAreNotArraysGiveEmptyLists)
+{
+    TempHome home;
+    std::string kept = home.dataDir() + "/offline/s1.mp3";
+    ASSERT_TRUE(platform::writeFileAtomic(kept, "audio"));
+    writeState(home, "offline.json", "{\"only\":{\"song\":{\"id\":\"s1\"},\"file\":\"" + kept + "\"}}");
+    writeState(home, "scrobbles.json", R"({"id":"a","time":1700000000123})");
+    Store store = loaded();
+    EXPECT_TRUE(store.offline.empty());
+    EXPECT_TRUE(store.pendingScrobbles.empty());
+}
+
 TEST(Store, WritesTheExactConfigText)
 {
     TempHome home;

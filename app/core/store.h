@@ -1,0 +1,64 @@
+#pragma once
+#include "app/core/library.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cad {
+
+// A song saved for offline listening and the absolute path of its file.
+struct OfflineEntry {
+    Song song;
+    std::string file;
+};
+
+// A play submission the server has not received yet.
+struct PendingScrobble {
+    std::string id;  // song id
+    int64_t time = 0;  // milliseconds since the Unix epoch
+};
+
+// Everything remembered between runs apart from the play queue. Fields are accessed
+// directly; whoever changes a setting that must persist calls save() itself.
+//
+//     store.load();               // once, before anything reads it
+//     store.streamKbps = 128;
+//     store.save();               // config.json, indented by 2
+class Store {
+public:
+    std::string url;
+    std::string user;
+    std::string salt;
+    std::string token;
+    bool scrobble = true;
+    int32_t streamKbps = 320;  // 0 streams the file unchanged
+    float volume = 0.8f;  // [0, 1]; clamped by the controller, not here
+    bool dark = true;
+    int32_t palette = 0;
+    bool offlineForced = false;
+    bool insecure = false;  // no TLS certificate verification
+    std::vector<OfflineEntry> offline;
+    int offlineCount = 0;  // bumped on every change of `offline`
+    std::vector<PendingScrobble> pendingScrobbles;  // oldest first
+
+    // Creates the data, offline, covers and stream-cache directories, then reads
+    // config.json, offline.json and scrobbles.json. Missing or malformed files give
+    // defaults; offline entries whose file is gone are dropped.
+    void load();
+    // Writes config.json. Returns whether the file was replaced.
+    bool save() const;
+
+    // Credentials are complete when url, user and token are all set.
+    bool hasCredentials() const { return !url.empty() && !user.empty() && !token.empty(); }
+
+    // The settings as the JSON object written to config.json, and back.
+    Json settingsJson() const;
+    void readSettings(const Json& config);
+
+private:
+    void loadOffline();
+    void loadScrobbles();
+};
+
+} // namespace cad

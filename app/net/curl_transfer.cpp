@@ -1,12 +1,13 @@
 #include "app/net/curl_transfer.h"
 
+#include "app/core/platform.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 namespace cad {
@@ -93,14 +94,12 @@ int reportProgress(void* userdata, curl_off_t expected, curl_off_t received, cur
     return transfer->cancel.load() ? 1 : 0;
 }
 
+// A failure here surfaces when the ".part" file cannot be opened.
 void makeParentDirs(const std::string& path)
 {
     const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    if (dir.empty())
-        return;
-    std::error_code ignored;
-    std::filesystem::create_directories(dir, ignored);
+    if (slash != std::string::npos)
+        platform::makeDirs(path.substr(0, slash));
 }
 
 std::string lowerCase(std::string text)
@@ -152,20 +151,20 @@ FetchOutcome decide(const PerformResult& result, const Transfer& transfer,
                     const std::string& partPath, const std::string& path)
 {
     if (result.code != CURLE_OK) {
-        std::remove(partPath.c_str());
+        platform::removeFile(partPath);
         return {false, transfer.cancel.load() ? "cancelled" : curl_easy_strerror(result.code)};
     }
     if (isSuccessCode(result.status) && !namesErrorDocument(result.contentType)) {
         // Buffered bytes that never reached the disk would make a truncated song look complete.
         if (result.writeFailed) {
-            std::remove(partPath.c_str());
+            platform::removeFile(partPath);
             return {false, "cannot write file"};
         }
-        if (std::rename(partPath.c_str(), path.c_str()) != 0)
+        if (!platform::renameFile(partPath, path))
             return {false, "cannot finalize file"};
         return {true, {}};
     }
-    std::remove(partPath.c_str());
+    platform::removeFile(partPath);
     if (transfer.cancel.load())
         return {false, "cancelled"};
     if (!isSuccessCode(result.status))

@@ -1,7 +1,13 @@
 #pragma once
 #include "app/net/net.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <string>
 #include <thread>
 
 namespace net_testing {
@@ -21,6 +27,20 @@ bool pollUntil(cad::Net& net, Condition condition, double seconds = 15)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+
+// A loopback port that nothing listens on (bound once by the kernel's choice, then released).
+inline int unusedPort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), length);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
 }
 
 // A Net with its pools started as the application starts them.

@@ -181,6 +181,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 server.library.reset()
             elif action == "state" and self.command == "GET":
                 return json_reply(server.library.snapshot())
+            elif action == "info" and self.command == "GET":
+                salt = "c0ffee1234"  # a ready-made token, for tests that build URLs by hand
+                return json_reply({"mediaDir": server.library.media_dir, "user": server.user, "salt": salt,
+                                   "token": hashlib.md5((server.password + salt).encode()).hexdigest()})
             else:
                 return json_reply({"error": "unknown control call %s %s" % (self.command, action)}, 404)
         except ValueError as error:  # includes malformed JSON

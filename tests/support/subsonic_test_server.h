@@ -44,10 +44,10 @@ struct Fault {
     bool subsonicError = false;     // answer 200 with a "failed" Subsonic envelope (also for stream/download)
     int errorCode = 70;             //   its error code
     std::string errorMessage = "The requested data was not found"; //   and message
-    std::optional<std::string> body; // answer with exactly these bytes (status 200 unless `status` is set)
+    std::optional<std::string> body {}; // answer with exactly these bytes (status 200 unless `status` is set)
 
     // Alter how the reply (normal or replaced) is sent:
-    std::string contentType;        // non-empty: send this Content-Type instead
+    std::string contentType {};     // non-empty: send this Content-Type instead
     bool chunked = false;           // chunked transfer encoding instead of Content-Length
     long long dropAfterBytes = -1;  // >= 0: close the connection after this many body bytes
     long long throttleBytesPerSecond = 0; // > 0: send the body no faster than this
@@ -95,7 +95,7 @@ public:
     // PEM certificate of the TLS server (valid for 127.0.0.1 and localhost), for CURLOPT_CAINFO.
     std::string certificatePath() const;
 
-    // A complete authenticated URL: baseUrl + "/rest/" + endpoint + "?u=..&t=..&s=..&v=1.16.1&c=test&f=json"
+    // A complete authenticated URL: baseUrl + "/rest/" + endpoint + "?u=..&t=..&s=..&v=1.16.1&c=tests&f=json"
     // + each param ("&name=value", value percent-encoded). For tests that talk to the server directly.
     std::string restUrl(const std::string& endpoint,
         const std::vector<std::pair<std::string, std::string>>& params = {}) const;
@@ -114,6 +114,8 @@ public:
 
 private:
     bool start();
+    bool waitUntilReady();
+    bool fail(const std::string& message);
     void stop();
     bool control(const std::string& method, const std::string& path, const std::string& body,
         std::string* reply);
@@ -121,6 +123,8 @@ private:
     Options m_options;
     std::string m_workDir;
     std::string m_mediaDir;
+    std::string m_salt;
+    std::string m_token;
     std::string m_error;
     pid_t m_pid = -1;
     int m_port = 0;

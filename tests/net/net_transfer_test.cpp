@@ -303,30 +303,6 @@ TEST_F(NetDownload, InteractiveDownloadsUseTheRequestPool)
     EXPECT_FALSE(exists(home.file("song.mp3.part")));
 }
 
-TEST_F(NetDownload, ThrottleCapsTheSpeedOnlyForPositiveValues)
-{
-    Fault body = on("download");
-    body.times = Fault::kForever;
-    body.body = std::string(60000, 'x');
-    body.contentType = "audio/mpeg";
-    server.injectFault(body);
-
-    const auto timed = [&](const char* throttle) {
-        setenv("CADDIS_THROTTLE", throttle, 1);
-        const auto start = std::chrono::steady_clock::now();
-        const DownloadOutcome out = downloadNow(net, fileUrl(), home.file("t.mp3"));
-        EXPECT_TRUE(out.ok) << throttle << ": " << out.error;
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    };
-    // 60000 bytes at 50000 B/s cannot finish in under half a second; unlimited takes milliseconds.
-    EXPECT_GT(timed("50000"), 0.5);
-    for (const char* unlimited : {"0", "-7", "fast", ""})
-        EXPECT_LT(timed(unlimited), 0.5) << unlimited;
-    unsetenv("CADDIS_THROTTLE");
-    EXPECT_LT(timed(""), 0.5);
-    unsetenv("CADDIS_THROTTLE");
-}
-
 TEST(NetShutdown, UndeliveredCompletionsAreDroppedUncalled)
 {
     testing_support::TempHome home;

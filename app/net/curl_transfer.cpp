@@ -206,10 +206,12 @@ HttpResult performGet(const std::string& url, long timeoutSeconds, bool insecure
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, timeoutSeconds);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &appendBody);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &sink);
+    // Refuses an announced oversized body before any of it arrives; the sink bounds the rest.
+    curl_easy_setopt(curl.get(), CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxBody));
 
     const CURLcode code = curl_easy_perform(curl.get());
     if (code != CURLE_OK) {
-        if (sink.overflowed) {
+        if (sink.overflowed || code == CURLE_FILESIZE_EXCEEDED) {
             result.body = std::string(); // release the partial body now, not on the UI thread
             result.error = kTooLargeError;
         } else {

@@ -1,6 +1,7 @@
 #include "app/net/curl_transfer.h"
 #include "net/net_test_helpers.h"
 #include "support/loopback_http_server.h"
+#include "support/subsonic_test_server.h"
 #include "support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -90,15 +91,29 @@ TEST(NetBodyLimit, GetFailsBeyondTheLimitAndDownloadsDoNot)
     EXPECT_EQ((long long)std::filesystem::file_size(home.file("big.flac")), over);
 }
 
+// An announced length is refused up front; a body without one is cut at the limit.
 TEST(NetBodyLimit, BodyOfExactlyTheLimitIsKept)
 {
-    LoopbackHttpServer server(CannedReply::body(4096, "application/json"));
-    const cad::HttpResult atLimit = cad::performGet(server.url("/"), 10, false, 4096);
-    EXPECT_TRUE(atLimit.ok) << atLimit.error;
-    EXPECT_EQ(atLimit.body.size(), 4096u);
-    const cad::HttpResult over = cad::performGet(server.url("/"), 10, false, 4095);
-    EXPECT_FALSE(over.ok);
-    EXPECT_EQ(over.error, cad::kTooLargeError);
+    testing_support::SubsonicTestServer server;
+    ASSERT_TRUE(server.ok()) << server.error();
+    for (const bool chunked : {false, true}) {
+        SCOPED_TRACE(chunked ? "chunked" : "with length");
+        testing_support::Fault reply;
+        reply.endpoint = "getAlbum";
+        reply.times = 2;
+        reply.body = std::string(4096, ' ') + "{}";
+        reply.chunked = chunked;
+        ASSERT_TRUE(server.injectFault(reply));
+        const std::string url = server.restUrl("getAlbum", {{"id", "al-1"}});
+        const cad::HttpResult atLimit = cad::performGet(url, 10, false, 4098);
+        EXPECT_TRUE(atLimit.ok) << atLimit.error;
+        EXPECT_EQ(atLimit.body.size(), 4098u);
+        const cad::HttpResult over = cad::performGet(url, 10, false, 4097);
+        EXPECT_FALSE(over.ok);
+        EXPECT_EQ(over.status, 0);
+        EXPECT_EQ(over.error, cad::kTooLargeError);
+        EXPECT_EQ(over.body, "");
+    }
 }
 
 // libcurl enforces the cap loosely on bodies that fit in the socket buffers, so the check

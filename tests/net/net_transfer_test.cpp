@@ -259,7 +259,7 @@ TEST_F(NetDownload, CancelStopsMidTransfer)
     auto transfer = net.download(fileUrl("tr-4"), path, [&](bool ok, const std::string& error) {
         out = {true, ok, error};
     }, false);
-    ASSERT_TRUE(pollUntil(net, [&] { return transfer->received.load() > 0; }));
+    ASSERT_TRUE(pollUntil(net, [&] { return transfer->received.load() > 0 && transfer->total.load() > 0; }));
     EXPECT_GT(transfer->total.load(), transfer->received.load());
     transfer->cancel = true;
     ASSERT_TRUE(pollUntil(net, [&] { return out.delivered; }, 10));

@@ -1,5 +1,6 @@
 #include "app/core/json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -451,51 +452,53 @@ void dumpValue(const Json& value, std::string& out, int indent, int level)
 
 } // namespace
 
-const Json& Json::get(const std::string& key) const
+// Index of the first member named `key` in an object, or npos.
+size_t Json::find(std::string_view key) const
+{
+    if (kind != Object)
+        return npos;
+    size_t count = std::min(keys.size(), items.size());
+    for (size_t i = 0; i < count; ++i) {
+        if (keys[i] == key)
+            return i;
+    }
+    return npos;
+}
+
+const Json& Json::get(std::string_view key) const
 {
     static const Json null;
-    if (kind != Object)
-        return null;
-    size_t count = std::min(keys.size(), items.size());
-    for (size_t i = 0; i < count; ++i) {
-        if (keys[i] == key)
-            return items[i];
-    }
-    return null;
+    size_t index = find(key);
+    return index == npos ? null : items[index];
 }
 
-bool Json::has(const std::string& key) const
+bool Json::has(std::string_view key) const
 {
-    if (kind != Object)
-        return false;
-    size_t count = std::min(keys.size(), items.size());
-    for (size_t i = 0; i < count; ++i) {
-        if (keys[i] == key)
-            return true;
-    }
-    return false;
+    return find(key) != npos;
 }
 
-Json& Json::set(const std::string& key, Json value)
+Json& Json::set(std::string_view key, Json value)
 {
     if (kind != Object)
         *this = object();
-    size_t count = std::min(keys.size(), items.size());
-    for (size_t i = 0; i < count; ++i) {
-        if (keys[i] == key) {
-            items[i] = std::move(value);
-            return *this;
-        }
+    size_t index = find(key);
+    if (index != npos) {
+        items[index] = std::move(value);
+        return *this;
     }
+    // Keep names and values paired even if a caller filled one list by hand.
+    size_t count = std::min(keys.size(), items.size());
     keys.resize(count);
     items.resize(count);
-    keys.push_back(key);
+    keys.emplace_back(key);
     items.push_back(std::move(value));
     return *this;
 }
 
 Json& Json::push(Json value)
 {
+    if (kind == Null)
+        kind = Array;
     items.push_back(std::move(value));
     return *this;
 }

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cad {
@@ -31,11 +32,15 @@ struct Json {
     std::vector<std::string> keys;
 
     Json() = default;
+    Json(std::nullptr_t) {}
     Json(bool value) : kind(Boolean), boolean(value) {}
     Json(double value) : kind(Number), number(value) {}
     Json(int value) : kind(Number), number(value) {}
     Json(long value) : kind(Number), number(static_cast<double>(value)) {}
     Json(long long value) : kind(Number), number(static_cast<double>(value)) {}
+    Json(unsigned value) : kind(Number), number(value) {}
+    Json(unsigned long value) : kind(Number), number(static_cast<double>(value)) {}
+    Json(unsigned long long value) : kind(Number), number(static_cast<double>(value)) {}
     Json(const char* value) : kind(String), text(value) {}
     Json(std::string value) : kind(String), text(std::move(value)) {}
 
@@ -48,14 +53,15 @@ struct Json {
 
     // The first member named `key` (byte for byte). A missing member, or a value that
     // is not an object, gives a shared null, so lookups chain safely.
-    const Json& get(const std::string& key) const;
+    const Json& get(std::string_view key) const;
     // True when the object has a member named `key`, whatever its value.
-    bool has(const std::string& key) const;
+    bool has(std::string_view key) const;
 
     // Turns the value into an object if it is not one (dropping its content), then
     // replaces the first member named `key` or appends a new one. Returns *this.
-    Json& set(const std::string& key, Json value);
-    // Appends an element to `items`; meant for arrays. Returns *this.
+    Json& set(std::string_view key, Json value);
+    // Appends an element to `items`; meant for arrays. A null becomes an empty array
+    // first, so a list built from a default value is not written as null. Returns *this.
     Json& push(Json value);
 
     // A string as is; a number as the decimal text of its integer part (saturated to
@@ -72,6 +78,10 @@ struct Json {
     // member or element per line, indented by `indent` spaces per level. No final newline.
     void dump(std::string& out, int indent) const;
     std::string dump(int indent = -1) const;
+
+private:
+    static constexpr size_t npos = static_cast<size_t>(-1);
+    size_t find(std::string_view key) const;
 };
 
 // Parses a whole document. On any error `ok` is false and the result is null.

@@ -11,6 +11,7 @@ Resized covers and transcoded streams are made on first request (variant()).
 import argparse
 import concurrent.futures
 import fcntl
+import glob
 import hashlib
 import json
 import os
@@ -108,6 +109,8 @@ def cached_media_dir(scale=1, root=None):
         fcntl.flock(lock, fcntl.LOCK_EX)  # another server may be generating the same set
         if os.path.exists(os.path.join(final, "index.json")):
             return final
+        for stale in glob.glob(final + ".tmp-*"):  # left by a killed generator; we hold the lock
+            shutil.rmtree(stale, ignore_errors=True)
         work = tempfile.mkdtemp(prefix=os.path.basename(final) + ".tmp-", dir=root)
         try:
             generate(work, scale)

@@ -119,8 +119,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         endpoint = url.path[len("/rest/"):]
         endpoint = endpoint[:-len(".view")] if endpoint.endswith(".view") else endpoint
         pairs = urllib.parse.parse_qsl(url.query, keep_blank_values=True)
-        if self.command == "POST" and "form-urlencoded" in self.headers.get("Content-Type", ""):
-            pairs += urllib.parse.parse_qsl(self.read_body().decode(errors="replace"), keep_blank_values=True)
+        body = self.read_body()  # always consumed, so a kept-alive connection stays in step
+        if "form-urlencoded" in self.headers.get("Content-Type", ""):
+            pairs += urllib.parse.parse_qsl(body.decode(errors="replace"), keep_blank_values=True)
         fault = self.server.faults.take(endpoint)
         self.server.requests.add({
             "method": self.command, "path": url.path, "endpoint": endpoint, "query": url.query,
@@ -142,6 +143,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             result = handler(self.server.library, params)
         except ApiError as error:
             return json_reply(envelope(error=(error.code, error.message)))
+        except Exception as error:  # a bug here must show as a reply, not as a dropped connection
+            sys.stderr.write("error in %s: %r\n" % (endpoint, error))
+            return text_reply(500, "internal error: %r\n" % error)
         return result if isinstance(result, Reply) else json_reply(envelope(result))
 
     def authenticate(self, params):
@@ -153,7 +157,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if params.get("p") is not None:
             given = params.get("p")
             if given.startswith("enc:"):
-                given = bytes.fromhex(given[4:]).decode(errors="replace")
+                try:
+                    given = bytes.fromhex(given[4:]).decode(errors="replace")
+                except ValueError:
+                    given = None
             accepted = given == password
         else:
             token, salt = params.required("t"), params.required("s")
@@ -266,6 +273,19 @@ def media_dir(args):
     return args.media_dir
 
 
+def prepare_media(args):
+    """The media directory. While it is prepared (the first run generates it, which can take a
+    while on a busy machine) a "<port file>.pending" marker tells the waiting fixture to be patient."""
+    pending = args.port_file + ".pending" if args.port_file else None
+    if pending:
+        write_atomically(pending, "preparing media\n")
+    try:
+        return media_dir(args)
+    finally:
+        if pending:
+            os.remove(pending)
+
+
 def write_atomically(path, text):
     with open(path + ".tmp", "w") as f:
         f.write(text)
@@ -298,7 +318,7 @@ def main():
     server = Server((args.host, args.port), Handler)
     server.verbose = args.verbose
     server.user, server.password = args.user, args.password
-    server.library = Library(media_dir(args))
+    server.library = Library(prepare_media(args))
     server.faults = faults.FaultBook()
     server.requests = faults.RequestLog()
     scheme = "http"

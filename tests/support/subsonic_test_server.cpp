@@ -191,6 +191,7 @@ bool SubsonicTestServer::start()
         argv.push_back(arg.data());
     argv.push_back(nullptr);
     const std::string logPath = m_workDir + "/server.log";
+    const std::string execFailed = "cannot run " + python + "\n";
     const pid_t parent = getpid();
 
     m_pid = fork();
@@ -211,6 +212,8 @@ bool SubsonicTestServer::start()
         if (null >= 0)
             dup2(null, STDIN_FILENO);
         execv(argv[0], argv.data());
+        if (write(STDERR_FILENO, execFailed.data(), execFailed.size()) < 0)
+            _exit(126);
         _exit(127);
     }
     return waitUntilReady();
@@ -219,7 +222,8 @@ bool SubsonicTestServer::start()
 bool SubsonicTestServer::waitUntilReady()
 {
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::duration<double>(m_options.startTimeoutSeconds);
+    using Seconds = std::chrono::duration<double>;
+    const auto started = Clock::now();
     const std::string portFile = m_workDir + "/port";
     while (m_port <= 0) {
         m_port = std::atoi(readWholeFile(portFile).c_str());
@@ -230,8 +234,10 @@ bool SubsonicTestServer::waitUntilReady()
             m_pid = -1;
             return fail("the server exited during start-up");
         }
-        if (Clock::now() > deadline)
-            return fail("the server was not ready within the start-up timeout");
+        const bool preparingMedia = access((portFile + ".pending").c_str(), F_OK) == 0;
+        const double limit = preparingMedia ? m_options.mediaTimeoutSeconds : m_options.startTimeoutSeconds;
+        if (Clock::now() - started > Seconds(limit))
+            return fail("the server was not ready within " + std::to_string(static_cast<int>(limit)) + " s");
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::string reply;

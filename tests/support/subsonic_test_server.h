@@ -10,7 +10,9 @@
 //
 // The server is tests/server/subsonic_server.py; its catalogue (artists, albums, songs, playlists
 // with their fixed ids) is listed in tests/server/README.md. Every instance has its own state and
-// port; the generated media files are cached and shared between instances.
+// port; the generated media files are cached and shared between instances. The server process is
+// bound to the thread that constructs the fixture and dies with it, so construct it on the test's
+// own thread.
 #include <map>
 #include <optional>
 #include <string>
@@ -24,7 +26,8 @@ struct TestServerOptions {
     bool tls = false;               // serve HTTPS with a self-signed certificate (see certificatePath)
     std::string user = "demo";      // the only account the server accepts
     std::string password = "demo";
-    double startTimeoutSeconds = 20; // the test fails when the server is not ready by then
+    double startTimeoutSeconds = 20; // the test fails when the server is not ready by then,
+    double mediaTimeoutSeconds = 100; // or by this time while it (or another) generates the media cache
 };
 
 // One fault, applied by the server to the next `times` requests to `endpoint`.

@@ -21,7 +21,10 @@ void Net::get(const std::string& url, GetCallback done, long timeoutSeconds)
 {
     requestPool.post([this, url, done = std::move(done), timeoutSeconds] {
         HttpResult result = performGet(url, timeoutSeconds, insecure.load());
-        post([done, result = std::move(result)]() mutable { done(std::move(result)); });
+        post([done, result = std::move(result)]() mutable {
+            if (done)
+                done(std::move(result));
+        });
     });
 }
 

@@ -170,7 +170,7 @@ TEST_F(SubsonicEnvelope, OkEnvelopeAndSurroundingWhiteSpace)
 TEST_F(SubsonicEnvelope, PingAgainstTheRealServerAndItsAuthentication)
 {
     Reply<> ok;
-    client.ping([&](bool success, const std::string& error) { ok.delivered = true; ok.ok = success; ok.error = error; });
+    client.ping(ok.callback());
     await(ok);
     EXPECT_TRUE(ok.ok) << ok.error;
     const auto request = lastRequest("ping");
@@ -181,22 +181,14 @@ TEST_F(SubsonicEnvelope, PingAgainstTheRealServerAndItsAuthentication)
 
     client.configure({server.baseUrl(), server.user(), "abc", cad::makeToken("wrong", "abc")});
     Reply<> refused;
-    client.ping([&](bool success, const std::string& error) {
-        refused.delivered = true;
-        refused.ok = success;
-        refused.error = error;
-    });
+    client.ping(refused.callback());
     await(refused);
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.error, "Wrong username or password");
 
     client.configure({"http://127.0.0.1:" + std::to_string(unusedPort()), "demo", "s", "t"});
     Reply<> unreachable;
-    client.ping([&](bool success, const std::string& error) {
-        unreachable.delivered = true;
-        unreachable.ok = success;
-        unreachable.error = error;
-    });
+    client.ping(unreachable.callback());
     await(unreachable);
     EXPECT_FALSE(unreachable.ok);
     EXPECT_EQ(unreachable.error, curl_easy_strerror(CURLE_COULDNT_CONNECT));

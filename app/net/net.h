@@ -33,7 +33,7 @@ public:
     Net& operator=(const Net&) = delete;
 
     // Fetches `url` into memory on requestPool. `done` runs exactly once on the UI thread,
-    // unless shutdown() comes first. Bodies over kMaxGetBody fail with kTooLargeError.
+    // unless shutdown() comes first. A body over 256 MiB fails ("Server response too large ...").
     void get(const std::string& url, GetCallback done, long timeoutSeconds);
 
     // Streams `url` into `path` (through path + ".part", renamed when complete) on

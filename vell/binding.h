@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "vell/hint.h"
+
 namespace vell {
 
 // One button binding: while no dialog or drawer is open, pressing `button`
@@ -12,13 +14,6 @@ struct Binding {
     std::string label;
     std::function<void()> action;
     bool showHint = false;
-};
-
-// One entry of the hint bar: a logical button and what it does here.
-struct Hint {
-    int32_t button = 0;
-    std::string label;
-    bool operator==(const Hint&) const = default;
 };
 
 } // namespace vell

@@ -39,8 +39,7 @@ struct ButtonState {
 // 14 buttons, a pointer, a wheel and a scroll stick. Rebuilt every frame by the
 // engine (beginFrame, handleEvent for each event, tickRepeat) and read by the
 // dispatch and by widgets through the context.
-class InputState {
-public:
+struct InputState {
     static constexpr float kRepeatDelay = 0.38f;
     static constexpr float kRepeatInterval = 0.085f;
     static constexpr float kStickThreshold = 0.55f;   // left stick as d-pad

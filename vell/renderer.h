@@ -3,6 +3,7 @@
 #include "vell/shape_cache.h"
 #include "vell/text_cache.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>

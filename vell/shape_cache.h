@@ -1,6 +1,7 @@
 #pragma once
 #include "vell/shape_coverage.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 

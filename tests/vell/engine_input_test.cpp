@@ -224,3 +224,20 @@ TEST_F(EngineInputTest, DraggingPastTheThresholdHandsThePointerToAnAncestor) {
     EXPECT_EQ(clicks, 0) << "a drag never activates";
     EXPECT_EQ(engine->pressedWidget(), nullptr);
 }
+
+// A renderer that accepts vsync need not block (offscreen, dummy): the loop
+// still sleeps off the rest of each frame so an idle UI does not spin a core.
+TEST_F(EngineTest, PacingSleepsTheRestOfTheFrameEvenWithVsync) {
+    Settings s = vell_testing::headlessSettings();
+    s.vsync = true;
+    start(s);
+    double before = clock->slept();
+    step(10);
+    EXPECT_NEAR(clock->slept() - before, 10 * 0.016, 1e-9) << "16 whole ms per 60 Hz frame";
+
+    s.fps = 0;
+    start(s);
+    before = clock->slept();
+    step(10);
+    EXPECT_EQ(clock->slept(), before) << "uncapped";
+}

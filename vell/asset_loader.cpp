@@ -232,24 +232,25 @@ int AssetLoader::pump(double budgetMs)
     return ran;
 }
 
-size_t AssetLoader::queuedJobs() const
+template <typename Queue>
+size_t AssetLoader::lockedSize(const Queue& queue) const
 {
     if (!m_mutex)
-        return m_jobs.size();
+        return queue.size();
     SDL_LockMutex(m_mutex);
-    const size_t n = m_jobs.size();
+    const size_t n = queue.size();
     SDL_UnlockMutex(m_mutex);
     return n;
 }
 
+size_t AssetLoader::queuedJobs() const
+{
+    return lockedSize(m_jobs);
+}
+
 size_t AssetLoader::waitingCompletions() const
 {
-    if (!m_mutex)
-        return m_finished.size();
-    SDL_LockMutex(m_mutex);
-    const size_t n = m_finished.size();
-    SDL_UnlockMutex(m_mutex);
-    return n;
+    return lockedSize(m_finished);
 }
 
 } // namespace vell

@@ -96,6 +96,8 @@ private:
     void serve();
     void finishImage(ImageAsset& asset, SDL_Surface* surface);
     void evictOverBudget();
+    template <typename Queue>
+    size_t lockedSize(const Queue& queue) const;
 
     SDL_Renderer* m_renderer = nullptr;
     uint64_t m_budget = 48ull << 20;

@@ -73,6 +73,18 @@ protected:
         }
     }
 
+    // Waits, without pumping, until the loader thread has opened the file.
+    bool loadWaiting()
+    {
+        const Uint64 end = SDL_GetTicks64() + 20000;
+        while (loader.waitingCompletions() == 0) {
+            if (SDL_GetTicks64() > end)
+                return false;
+            SDL_Delay(2);
+        }
+        return true;
+    }
+
     bool loadsSettled()
     {
         return runUntil([&] { return loader.queuedJobs() == 0 && loader.waitingCompletions() == 0; });
@@ -198,7 +210,12 @@ TEST_F(MusicPlayerTest, StopAndReplayNeverCountAsAnEnd)
 
     ASSERT_TRUE(startPlaying(audioFiles().ogg));
     runFor(100);
-    ASSERT_TRUE(startPlaying(audioFiles().mp3)); // replaces a playing track
+    // Replacing a playing track: its halt must not count once the new one starts in the
+    // same frame, so the load is already waiting when the frame runs.
+    player.play(audioFiles().mp3);
+    ASSERT_TRUE(loadWaiting());
+    frame();
+    EXPECT_EQ(player.state(), MusicState::Playing);
     runFor(100);
     EXPECT_EQ(finishedCount, 0);
 }
@@ -273,6 +290,23 @@ TEST_F(MusicPlayerTest, UnopenableFilesStopWithoutFinishing)
     EXPECT_EQ(player.state(), MusicState::Stopped);
     EXPECT_EQ(states, (std::vector<int>{kLoading, kStopped, kLoading, kStopped}));
     EXPECT_EQ(finishedCount, 0);
+}
+
+TEST_F(MusicPlayerTest, LoadArrivingAfterTheDeviceClosedIsFreed)
+{
+    player.play(audioFiles().ogg);
+    ASSERT_TRUE(loadWaiting());
+    player.closeAudio();
+    frame();
+    EXPECT_FALSE(player.loaded());
+    EXPECT_EQ(finishedCount, 0);
+
+    // A load still waiting when the loader stops is freed unrun.
+    ASSERT_TRUE(player.openAudio(&loader));
+    player.play(audioFiles().flac);
+    ASSERT_TRUE(loadWaiting());
+    loader.stop(); // LeakSanitizer checks that the music went with it
+    EXPECT_FALSE(player.loaded());
 }
 
 // Not a fixture test: the device must fail to open. The loader is real, so a posted job would show.

@@ -6,7 +6,7 @@
 #include "vell/slider.h"
 #include "vell/toggle.h"
 
-#include "ui_fixture.h"
+#include "render_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ namespace {
 
 constexpr int32_t kLeft = 2, kRight = 3, kUp = 0;
 
-class Controls : public vell_test::UiFixture { };
+class Controls : public vell_render_test::RenderFixture { };
 
 bool validUtf8(const std::string& s)
 {

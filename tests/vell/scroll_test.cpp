@@ -3,7 +3,7 @@
 #include "vell/list_view.h"
 #include "vell/scroll_view.h"
 
-#include "ui_fixture.h"
+#include "render_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace {
 constexpr float kRow = 50;
 const Rect kArea { 0, 0, 300, 200 };
 
-class Scrolling : public vell_test::UiFixture {
+class Scrolling : public vell_render_test::RenderFixture {
 protected:
     std::shared_ptr<ListView> makeList(int32_t count)
     {

@@ -1,6 +1,8 @@
+#include "vell/arc_coverage.h"
 #include "vell/box.h"
 #include "vell/button.h"
 #include "vell/checkbox.h"
+#include "vell/image.h"
 #include "vell/label.h"
 #include "vell/progress_bar.h"
 #include "vell/slider.h"
@@ -283,4 +285,52 @@ TEST_F(Controls, WavyBarAtFullDrawsAStraightLine)
         frame(*bar, area);
     EXPECT_LT(bar->amplitude.value, 0.1f);
     EXPECT_LE(litRows(), 5);
+}
+
+TEST(ArcCoverage, QuarterArcIsAntiAliasedAndStaysInItsQuadrant)
+{
+    ArcShape arc;
+    arc.cx = arc.cy = 20;
+    arc.radius = 16;
+    arc.thickness = 4;
+    arc.start = -3.14159265f / 2; // 12 o'clock, clockwise to 3 o'clock
+    arc.sweep = 3.14159265f / 2;
+    const auto px = arcCoverage(40, arc);
+    int partial = 0, full = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const uint8_t a = px[size_t(y) * 40 + x];
+            partial += a > 0 && a < 255;
+            full += a == 255;
+            // Only the top-right quadrant, plus the round caps reaching 2 px past it.
+            if (a > 0) {
+                EXPECT_GE(x, 20 - 3) << x << "," << y;
+                EXPECT_LE(y, 20 + 3) << x << "," << y;
+            }
+        }
+    EXPECT_GT(full, 20);
+    EXPECT_GT(partial, 20);
+    EXPECT_EQ(px[size_t(4) * 40 + 20], 255);  // on the ring at 12 o'clock
+    EXPECT_EQ(px[size_t(36) * 40 + 20], 0);   // 6 o'clock is outside the sweep
+
+    arc.sweep = 0.01f;
+    for (uint8_t a : arcCoverage(40, arc))
+        ASSERT_EQ(a, 0);
+}
+
+TEST(ImageFit, PlacesThePictureByFitMode)
+{
+    const Size source { 200, 100 };
+    const Rect area { 10, 20, 100, 100 };
+    Rect src, dst;
+    fitImage(kFitContain, source, area, src, dst);
+    EXPECT_EQ(dst, (Rect { 10, 45, 100, 50 }));
+    fitImage(kFitCover, source, area, src, dst);
+    EXPECT_EQ(src, (Rect { 50, 0, 100, 100 })); // cropped around the centre
+    EXPECT_EQ(dst, area);
+    fitImage(kFitNatural, source, area, src, dst);
+    EXPECT_EQ(dst, (Rect { -40, 20, 200, 100 }));
+    fitImage(2, source, area, src, dst);
+    EXPECT_EQ(dst, area);
+    EXPECT_EQ(src, (Rect { 0, 0, 200, 100 }));
 }

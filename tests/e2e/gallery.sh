@@ -34,7 +34,17 @@ export SDL_AUDIODRIVER=dummy
 "$gallery" >"$work/gallery.log" 2>&1 &
 gallery_pid=$!
 
-if ! timeout 20 xdotool search --sync --name "VellUI Gallery" >/dev/null; then
+# Poll rather than --sync: a search racing SDL's window set-up can die on BadWindow.
+found=""
+for _ in $(seq 100); do
+    if xdotool search --name "VellUI Gallery" >/dev/null 2>&1; then
+        found=1
+        break
+    fi
+    kill -0 "$gallery_pid" 2>/dev/null || break
+    sleep 0.2
+done
+if [[ -z "$found" ]]; then
     echo "gallery window did not appear"
     cat "$work/gallery.log"
     exit 1

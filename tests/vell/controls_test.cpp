@@ -334,3 +334,18 @@ TEST(ImageFit, PlacesThePictureByFitMode)
     EXPECT_EQ(dst, area);
     EXPECT_EQ(src, (Rect { 0, 0, 200, 100 }));
 }
+
+TEST_F(Controls, CoveredCornersRoundASquarePicture)
+{
+    renderer.beginFrame();
+    renderer.fillRoundRect(10, 10, 100, 60, 0, { 255, 255, 255, 255 });
+    renderer.coverCorners(10, 10, 100, 60, 12, { 0, 0, 255, 255 });
+    const auto px = pixels();
+    auto at = [&](int x, int y) { return px[size_t(y) * kWidth + x] & 0xFFFFFF; };
+    EXPECT_EQ(at(10, 10), 0x0000FFu);  // corners take the backdrop colour
+    EXPECT_EQ(at(109, 69), 0x0000FFu);
+    EXPECT_EQ(at(60, 40), 0xFFFFFFu);  // the middle and the edges' centres stay
+    EXPECT_EQ(at(60, 10), 0xFFFFFFu);
+    EXPECT_EQ(at(10, 40), 0xFFFFFFu);
+    EXPECT_EQ(at(0, 0), 0u);           // nothing outside the rectangle
+}

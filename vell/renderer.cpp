@@ -93,13 +93,18 @@ void Renderer::attach(SDL_Renderer* renderer, std::string fontPath, std::string 
 
 bool Renderer::setScale(float scale, float offsetX, float offsetY, float logicalWidth, float logicalHeight)
 {
-    const float clamped = std::max(scale, kMinScale); // NaN falls to the minimum too
+    const float clamped = scale >= kMinScale ? scale : kMinScale; // NaN falls to the minimum too
     m_offsetX = offsetX;
     m_offsetY = offsetY;
     m_logicalSize = { logicalWidth, logicalHeight };
-    if (std::fabs(clamped - m_scale) <= kScaleEpsilon)
+    const bool changed = std::fabs(clamped - m_scale) > kScaleEpsilon;
+    if (changed)
+        m_scale = clamped;
+    // Layout measures text between frames, against the root entry: keep it current.
+    if (m_transforms.size() == 1)
+        m_transforms[0] = Transform { m_scale, m_offsetX, m_offsetY, 1 };
+    if (!changed)
         return false;
-    m_scale = clamped;
     m_text.clear(); // fonts are opened per pixel size, so every one is now the wrong size
     ++m_generation;
     return true;
@@ -115,18 +120,13 @@ void Renderer::beginFrame()
     m_transforms.assign(1, Transform { m_scale, m_offsetX, m_offsetY, 1 });
     m_clips.clear();
     m_letterboxClip = m_offsetX > 0.5f || m_offsetY > 0.5f;
-    applyClip();
+    reapplyClip();
 }
 
 DeviceRect Renderer::letterboxRect() const
 {
     return { int(std::lround(m_offsetX)), int(std::lround(m_offsetY)), int(std::lround(m_logicalSize.w * m_scale)),
              int(std::lround(m_logicalSize.h * m_scale)) };
-}
-
-void Renderer::reapplyClip()
-{
-    applyClip();
 }
 
 bool Renderer::currentClip(DeviceRect& out) const
@@ -142,7 +142,7 @@ bool Renderer::currentClip(DeviceRect& out) const
     return false;
 }
 
-void Renderer::applyClip()
+void Renderer::reapplyClip()
 {
     if (!m_renderer)
         return;
@@ -186,7 +186,7 @@ void Renderer::pushClip(float x, float y, float w, float h)
         rect = r > l && b > tp ? DeviceRect { l, tp, r - l, b - tp } : DeviceRect { l, tp, 0, 0 };
     }
     m_clips.push_back(rect);
-    applyClip();
+    reapplyClip();
 }
 
 void Renderer::popClip()
@@ -194,7 +194,7 @@ void Renderer::popClip()
     if (m_clips.empty())
         return;
     m_clips.pop_back();
-    applyClip();
+    reapplyClip();
 }
 
 void Renderer::pushTransform(const Transform& t)

@@ -60,7 +60,9 @@ public:
     // Sets the letterbox (scale clamped to at least 0.1, device offsets, logical size).
     // When the clamped scale differs from the previous one by more than 0.0001 every
     // text texture is destroyed, every font closed and generation() bumped, so text
-    // is re-opened at the new pixel size on the next call. Returns true when it flushed.
+    // is re-opened at the new pixel size on the next call. Outside a frame (only the root
+    // entry on the stack) the root entry follows at once, so layout measures at the new
+    // scale. Returns true when it flushed.
     bool setScale(float scale, float offsetX = 0, float offsetY = 0, float logicalWidth = 0,
                   float logicalHeight = 0);
     float scale() const { return m_scale; }
@@ -171,7 +173,6 @@ private:
     void setDrawColor(Color color, float alpha);
     void drawCorners(int left, int top, int right, int bottom, int radius, SDL_Texture* tex, Color color, float alpha);
     void fillDeviceRect(int x, int y, int w, int h);
-    void applyClip();
 
     SDL_Renderer* m_renderer = nullptr;
     std::vector<Transform> m_transforms { Transform {} };

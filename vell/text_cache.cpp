@@ -31,6 +31,8 @@ int TextCache::fontKey(int fontKind, int pixelSize)
 
 TTF_Font* TextCache::font(int fontKind, int pixelSize)
 {
+    if (pixelSize <= 0)
+        return nullptr;
     const int k = fontKey(fontKind, pixelSize);
     if (auto it = m_fonts.find(k); it != m_fonts.end())
         return it->second;

@@ -40,6 +40,7 @@ public:
     static int fontKey(int fontKind, int pixelSize);
 
     // Opens on first use with light hinting; a failed open is remembered as null.
+    // Null for a non-positive size.
     TTF_Font* font(int fontKind, int pixelSize);
     // Cached texture, rendered on a miss; stamps the entry with `frame`.
     TextTexture texture(SDL_Renderer* renderer, std::string_view text, int fontKind, int pixelSize, int wrapPx,

@@ -116,3 +116,25 @@ TEST_F(FocusTest, PointerPressFocusesAFocusableWidget) {
     EXPECT_TRUE(engine->input().navMode);
     EXPECT_EQ(engine->focus(), tiles[3].get());
 }
+
+TEST_F(FocusTest, HoverFollowsTheMouseAndTheWheelScrollsTheContainerBelow) {
+    std::vector<bool> hoverLog;
+    tiles[2]->onHover = [&](bool on) { hoverLog.push_back(on); };
+    Rect r = tiles[2]->rect;
+    mouseMove(int(r.x + 10), int(r.y + 10));
+    step();
+    EXPECT_EQ(engine->hovered(), tiles[2].get());
+    EXPECT_TRUE(tiles[2]->hovered);
+
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = -2; // towards the user: content moves up
+    push(wheel);
+    step();
+    EXPECT_EQ(scroller->scrolled, (Point{0, 128}));
+
+    mouseMove(int(r.x - 5), int(r.y + 10)); // the gap between tiles
+    step();
+    EXPECT_FALSE(tiles[2]->hovered);
+    EXPECT_EQ(hoverLog, (std::vector<bool>{true, false}));
+}

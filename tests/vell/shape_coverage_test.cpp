@@ -82,15 +82,6 @@ TEST(ShapeCoverage, InvertedDiscAndRingComplementTheDisc)
     EXPECT_EQ(shapeAlpha(kQuarterRing, r, r), disc); // a ring as thick as the radius is the disc
 }
 
-TEST(ShapeCoverage, DegenerateRequestsGiveNothing)
-{
-    EXPECT_TRUE(shapeAlpha(kQuarterDisc, 0, 0).empty());
-    EXPECT_TRUE(shapeAlpha(kDisc, -3, 0).empty());
-    EXPECT_TRUE(shapeAlpha(7, 4, 0).empty());
-    EXPECT_EQ(ShapeCache::key(1, 5, 2), (uint64_t(1) << 48) | (uint64_t(5) << 24) | 2u);
-    EXPECT_NE(ShapeCache::key(0, 5, 0), ShapeCache::key(3, 5, 0));
-}
-
 TEST(WaveLine, FlatLineOnPixelBoundariesIsFullyCovered)
 {
     const WaveLine wave = rasterizeWave(5, 10, 10.0f, 0, 20, 0, 2);
@@ -139,12 +130,4 @@ TEST(WaveLine, CoverageFollowsTheSine)
         // Thicker where the line is steep, so the stroke keeps its width.
         EXPECT_NEAR(mass[c], width * std::sqrt(1 + slope * slope), 0.3) << c;
     }
-}
-
-TEST(WaveLine, NothingForEmptyOrDegenerateInput)
-{
-    EXPECT_TRUE(rasterizeWave(0, 0, 10, 2, 20, 0, 2).runs.empty());
-    EXPECT_TRUE(rasterizeWave(0, 10, 10, 2, 20, 0, 0).runs.empty());
-    const WaveLine flat = rasterizeWave(0, 4, 10, 5, 0, 0, 2); // no wavelength: flat at sin(phase)
-    EXPECT_EQ(flat.runs.size(), 4u);
 }

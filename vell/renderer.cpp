@@ -273,6 +273,17 @@ void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, C
     drawCorners(box.left, box.top, box.right, box.bottom, r, shapeTexture(kQuarterDisc, r, 0), color, alpha);
 }
 
+void Renderer::coverCorners(float x, float y, float w, float h, float radius, Color color)
+{
+    const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
+    if (!m_renderer || !shape)
+        return;
+    const auto [box, r, alpha] = *shape;
+    if (r < 1)
+        return;
+    drawCorners(box.left, box.top, box.right, box.bottom, r, shapeTexture(kInvertedQuarterDisc, r, 0), color, alpha);
+}
+
 void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius, float lineWidth, Color color)
 {
     const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);

@@ -102,6 +102,11 @@ public:
     void fillRoundRect(float x, float y, float w, float h, float radius, Color color);
     void fillRoundRect(const Rect& r, float radius, Color color) { fillRoundRect(r.x, r.y, r.w, r.h, radius, color); }
 
+    // Paints the outside of the rounded corners of a rectangle (inverted quarter
+    // discs) in `color`, so content drawn square looks rounded against a
+    // background of that colour. Nothing when the radius rounds below 1 device px.
+    void coverCorners(float x, float y, float w, float h, float radius, Color color);
+
     // Outline of a rounded rectangle, drawn inside the rectangle. The line is at least
     // 1 device pixel and at most half the smaller side.
     void strokeRoundRect(float x, float y, float w, float h, float radius, float lineWidth, Color color);

@@ -83,9 +83,9 @@ bool Engine::init(const Settings& settings) {
     SDL_SetHint("SDL_RENDER_SCALE_QUALITY", "1");
     SDL_SetHint("SDL_MOUSE_TOUCH_EVENTS", "0");
 
-    Uint32 systems = SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER;
-    if (m_settings.audio)
-        systems |= SDL_INIT_AUDIO;
+    // Audio is left to the music player: a machine without a sound device
+    // still gets a working UI, only with music disabled.
+    const Uint32 systems = SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER;
     if (SDL_WasInit(0) == 0 && SDL_Init(systems) != 0)
         return false;
     if (SDL_InitSubSystem(systems) != 0)

@@ -68,16 +68,19 @@ int pickDirectional(const Rect& focus, const std::vector<Rect>& candidates, int 
 }
 
 int pickFirst(const std::vector<Rect>& candidates) {
+    if (candidates.empty())
+        return -1;
+    // The row is measured from the topmost candidate, so a chain of small
+    // steps down cannot drift into a lower row.
+    float top = candidates[0].y;
+    for (const Rect& c : candidates)
+        top = std::min(top, c.y);
     int best = -1;
     for (size_t i = 0; i < candidates.size(); ++i) {
-        if (best < 0) {
-            best = int(i);
-            continue;
-        }
         const Rect& c = candidates[i];
-        const Rect& b = candidates[best];
-        bool sameRow = std::fabs(c.y - b.y) <= 1.0f;
-        if ((sameRow && c.x < b.x) || (!sameRow && c.y < b.y))
+        if (c.y - top > 1.0f)
+            continue;
+        if (best < 0 || c.x < candidates[best].x)
             best = int(i);
     }
     return best;

@@ -17,8 +17,8 @@ int pickDirectional(const Rect& focus, const std::vector<Rect>& candidates, int 
 // the candidate does not lie in that direction.
 double directionalScore(const Rect& focus, const Rect& candidate, int direction);
 
-// The top-left-most candidate: smallest y, rows within 1 px count as one row,
-// smaller x wins inside a row, the earlier one on a tie. -1 when empty.
+// The top-left-most candidate: of those within 1 px of the smallest y (the top
+// row), the smallest x; the earlier one on a tie. -1 when empty.
 int pickFirst(const std::vector<Rect>& candidates);
 
 } // namespace vell

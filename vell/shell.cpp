@@ -319,7 +319,15 @@ void Shell::restoreFocusIfReady() {
 }
 
 void Shell::runFocusHandOver(float dt) {
-    if (!m_pendingView || hasOpenLayer() || m_drawerOpen)
+    if (!m_pendingView)
+        return;
+    // A view that is no longer shown (gone back from, or replaced) must not
+    // pull focus into a tree that has left the screen.
+    if (viewHost->current() != m_pendingView) {
+        m_pendingView.reset();
+        return;
+    }
+    if (hasOpenLayer() || m_drawerOpen)
         return;
     m_pendingWait -= dt;
     Widget* viewRoot = m_pendingView->root.get();

@@ -1,5 +1,7 @@
 #include "app/ui/app_styles.h"
 
+#include "support/style_spots.h"
+
 #include "vell/style_sheet.h"
 #include "vell/theme.h"
 
@@ -39,6 +41,31 @@ TEST(AppStyles, EveryClassOnceAndMergedOverTheDefaults)
     vell::Style mini;
     sheet.find("button.mini")->applyTo(mini, vell::kStateHovered);
     EXPECT_FLOAT_EQ(mini.background.value->resolve(theme).a, 255 * 0.08f);
+}
+
+// Spot values across the application's class table.
+TEST(AppStyles, ClassTableSpotValues)
+{
+    vell::StyleSheet sheet;
+    for (const auto& c : cad::appStyles())
+        sheet.merge(c);
+    using vell::kStateChecked, vell::kStateFocusVisible, vell::kStateHovered, vell::kStatePressed;
+    testing_support::expectStyleSpots(sheet, {
+        { "button.tile", kStatePressed, "radius", 16 },
+        { "button.tile", kStateHovered, "background", 0, "surfaceContainerHigh" },
+        { "button.chip", 0, "minHeight", 38 },
+        { "button.chip", kStateChecked, "color", 0, "onPrimary" },
+        { "button.mini", kStatePressed, "background", 0, "onSurface", 0.16f },
+        { "button.mini", kStatePressed, "scale", 0.97f },
+        { "textfield", 0, "textSize", 17 },
+        { "textfield", kStateFocusVisible, "borderColor", 0, "primary" },
+        { "wavyseek", kStateFocusVisible, "scale", 1 },
+        { "row-title", 0, "textSize", 17 },
+        { "hero-title", 0, "textSize", 34 },
+        { "banner", 0, "background", 0, "tertiaryContainer" },
+        { "error-banner", 0, "color", 0, "error" },
+        { "setting-row", 0, "gap", 14 },
+    });
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstdlib>
 
 #include "engine_fixture.h"
 
@@ -244,4 +245,23 @@ TEST_F(EngineTest, PacingSleepsTheRestOfTheFrameEvenWithVsync) {
     before = clock->slept();
     step(10);
     EXPECT_EQ(clock->slept(), before) << "uncapped";
+}
+
+// Without a sound device the UI still starts; only music stays off.
+TEST_F(EngineTest, MissingSoundDeviceLeavesMusicOffButStarts) {
+    engine.reset();
+    Settings s = vell_testing::headlessSettings();
+    s.audio = true;
+    const char* previous = std::getenv("SDL_AUDIODRIVER");
+    const std::string driver = previous ? previous : "";
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    engine = std::make_unique<Engine>();
+    engine->setClock(clock);
+    const bool started = engine->init(s);
+    setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
+    ASSERT_TRUE(started) << SDL_GetError();
+    EXPECT_FALSE(engine->music().audioOpen());
+    engine->music().play("/nowhere.flac");
+    step();
+    EXPECT_EQ(engine->music().state(), MusicState::Stopped);
 }

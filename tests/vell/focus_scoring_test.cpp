@@ -67,4 +67,7 @@ TEST(FocusScoringTest, FirstIsTopLeftWithOnePixelRows) {
     EXPECT_EQ(pickFirst(candidates), 1) << "10 and 11 are one row";
     candidates.push_back({200, 8.5f, 10, 10});
     EXPECT_EQ(pickFirst(candidates), 3) << "8.5 starts a row above";
+    // Rows are measured from the topmost candidate: 4.5 is within 1 px of 3.8,
+    // 5 is not, however close it sits to 4.5.
+    EXPECT_EQ(pickFirst({{0, 5, 10, 10}, {100, 4.5f, 10, 10}, {200, 3.8f, 10, 10}}), 1);
 }

@@ -207,3 +207,22 @@ TEST_F(ShellTest, HandOverWaitsForContentThenFallsBackToTheView) {
     EXPECT_EQ(engine->focus(), onlyTop.get());
     EXPECT_EQ(engine->shell().pendingFocusView(), nullptr);
 }
+
+TEST_F(ShellTest, HandOverEndsWhenItsViewIsNoLongerShown) {
+    auto navTile = tile(40, 40);
+    engine->shell().navHeader->addChild(navTile);
+    step();
+    engine->setFocus(navTile.get());
+    auto left = View::framed("Left");
+    auto topButton = tile(40, 40);
+    int focused = 0;
+    topButton->onFocus = [&] { ++focused; };
+    left->top->addChild(topButton);
+    engine->shell().push(left);
+    step(10);
+    engine->shell().back();
+    step(120); // well past 1.5 s
+    EXPECT_EQ(focused, 0) << "focus never went into the view that was left";
+    EXPECT_EQ(engine->shell().pendingFocusView(), nullptr);
+    EXPECT_EQ(engine->focus(), navTile.get());
+}

@@ -2,6 +2,7 @@
 
 #include "ui_fixture.h"
 
+#include "support/style_spots.h"
 #include "vell/flex.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +199,42 @@ TEST(StyleSheet, DefaultsGiveButtonVariantsTheirLook)
     filled->pressed = true;
     filled->restyle(ui.ctx);
     EXPECT_EQ(filled->resolved.scale.value, 0.9f);
+}
+
+// Spot values across the built-in class table, one or two per family.
+TEST(StyleSheet, DefaultClassTableSpotValues)
+{
+    StyleSheet sheet;
+    sheet.installDefaults();
+    testing_support::expectStyleSpots(sheet, {
+        { "title", 0, "textSize", 28 },
+        { "caption", 0, "color", 0, "onSurfaceVariant" },
+        { "button", 0, "minHeight", 48 },
+        { "button", kStatePressed, "scale", 0.95f },
+        { "button.outlined", kStateFocusVisible, "borderColor", 0, "primary" },
+        { "button.outlined", kStateHovered, "background", 0, "primary", 0.08f },
+        { "button.icon", kStateChecked, "color", 0, "onSecondaryContainer" },
+        { "button.nav", kStateChecked | kStatePressed, "radius", 12 },
+        { "button.nav", kStateChecked, "radius", 999 },
+        { "button.list", kStateFocusVisible, "background", 0, "primaryContainer" },
+        { "button.list", kStatePressed, "scale", 0.98f },
+        { "toggle", kStateHovered, "borderColor", 0, "onSurfaceVariant" },
+        { "toggle", kStateChecked, "thumbColor", 0, "onPrimary" },
+        { "checkbox", 0, "radius", 6 },
+        { "checkbox", kStateHovered, "background", 0, "onSurface", 0.08f },
+        { "radio", 0, "fillColor", 0, "primary" },
+        { "radio", kStateChecked, "borderColor", 0, "primary" },
+        { "circular-progress", 0, "trackColor", 0, "secondaryContainer" },
+        { "slider", 0, "thumbColor", 0, "primary" },
+        { "hint-key", 0, "textSize", 12 },
+        { "toast", 0, "maxWidth", 360 },
+        { "dialog", 0, "minWidth", 320 },
+        { "dialog", 0, "radius", 28 },
+        { "shell-top", 0, "minHeight", 56 },
+        { "shell-bottom", 0, "radius", 18 },
+        { "shell-nav-body", 0, "radius", 32 },
+        { "shell-drawer", 0, "gap", 6 },
+    });
 }
 
 } // namespace

@@ -42,6 +42,33 @@ TEST(Theme, TokensFollowTheMode)
     EXPECT_EQ(theme.color("background"), hexColor("#f8f5fd"));
 }
 
+// Spot values across the semantic, translucent and raw tables, in both modes.
+TEST(Theme, TokenTableSpotValues)
+{
+    struct Spot {
+        const char* token;
+        Color dark, light;
+    };
+    const Spot spots[] = {
+        { "surfaceContainerHighest", hexColor("#3a3246"), hexColor("#d9d1ea") },
+        { "onSurfaceVariant", hexColor("#a399c8"), hexColor("#5b4f6b") },
+        { "onTertiaryContainer", hexColor("#d8e6ff"), hexColor("#0e2a57") },
+        { "errorContainer", hexColor("#5a2a2c"), hexColor("#f9d6d5") },
+        { "glow", hexColor("#58336e"), hexColor("#cbb8f5") },
+        { "warnBack", { 250, 179, 135, 38 }, { 250, 179, 135, 38 } },
+        { "successBack", { 166, 227, 161, 38 }, { 166, 227, 161, 38 } },
+        { "purpleAshSpectrum2", hexColor("#6f5873"), hexColor("#6f5873") },
+        { "hYellow", hexColor("#f1c949"), hexColor("#f1c949") },
+        { "warnRaw", hexColor("#fab78e"), hexColor("#fab78e") },
+    };
+    Theme theme;
+    theme.buildPalettes();
+    for (const Spot& spot : spots) {
+        EXPECT_EQ(theme.color(spot.token, kThemeDark), spot.dark) << spot.token;
+        EXPECT_EQ(theme.color(spot.token, kThemeLight), spot.light) << spot.token;
+    }
+}
+
 TEST(Theme, UnknownTokensAreMagentaAndBadHexChangesNothing)
 {
     Theme theme;

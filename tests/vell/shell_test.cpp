@@ -1,6 +1,6 @@
 #include "engine_fixture.h"
 
-#include "vell/text_line.h"
+#include "vell/label.h"
 
 using namespace vell;
 using vell_testing::EngineTest;
@@ -133,7 +133,7 @@ TEST_F(ShellTest, FifthToastDropsTheOldestAtOnce) {
     ASSERT_EQ(engine->shell().toasts.size(), 4u);
     auto title = [](const Shell::Toast& t) {
         const Widget* column = t.widget->children.back().get();
-        return static_cast<const TextLine*>(column->children.front().get())->text;
+        return static_cast<const Label*>(column->children.front().get())->text();
     };
     EXPECT_EQ(title(engine->shell().toasts.front()), "Toast 1");
     step(30);
@@ -154,7 +154,7 @@ TEST_F(ShellTest, BackSlidesThePreviousViewInFromTheLeft) {
     auto next = showView(detail, "Detail");
     next->onLeave = [&](int direction) { left = direction; };
     step(60);
-    EXPECT_EQ(engine->shell().titleLabel->text, "Detail");
+    EXPECT_EQ(engine->shell().titleLabel->text(), "Detail");
     EXPECT_EQ(engine->focus(), detail.get()) << "focus handed over to the new view";
 
     tap(SDLK_ESCAPE);

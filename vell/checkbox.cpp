@@ -1,7 +1,7 @@
 #include "vell/checkbox.h"
 
 #include "vell/renderer.h"
-#include "vell/text_line.h"
+#include "vell/utf8.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "vell/glyph.h"
 
 #include "vell/renderer.h"
-#include "vell/text_line.h"
 #include "vell/ui_context.h"
+#include "vell/utf8.h"
 
 #include <algorithm>
 #include <cmath>

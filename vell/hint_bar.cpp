@@ -2,7 +2,7 @@
 
 #include "vell/box.h"
 #include "vell/input_state.h"
-#include "vell/text_line.h"
+#include "vell/label.h"
 #include "vell/ui_context.h"
 
 namespace vell {
@@ -23,12 +23,12 @@ void HintBar::update(UiContext& ctx, float) {
     for (const Hint& hint : ctx.hints) {
         ButtonName name = ctx.input ? ctx.input->buttonName(hint.button)
                                     : ButtonName{padButtonName(hint.button), 0};
-        auto key = textLine(name.name, "hint-key");
-        key->fontKind = name.fontKind;
+        auto key = label(name.name, "hint-key");
+        key->defaultFont = name.fontKind; // a name may be an icon code point
         auto entry = box()->withClass("hint");
         entry->style().direction = Direction::Row;
         entry->style().align = Align::Center;
-        entry->add({key, textLine(hint.label, "hint-label")});
+        entry->add({key, label(hint.label, "hint-label")});
         addChild(entry);
     }
 }

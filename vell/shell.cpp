@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "vell/button.h"
 #include "vell/color_ref.h"
 #include "vell/focus_navigation.h"
+#include "vell/glyph.h"
 #include "vell/renderer.h"
 #include "vell/spacer.h"
 #include "vell/theme.h"
@@ -54,7 +56,7 @@ Shell::Shell() {
 
     main = container("shell-main", Direction::Column);
     top = container("shell-top", Direction::Row);
-    titleLabel = textLine("", "view-title");
+    titleLabel = label("", "view-title");
     top->add({titleLabel, spacer()});
     body = container("shell-body", Direction::Column);
     viewHost = vell::viewHost();
@@ -100,8 +102,7 @@ void Shell::handOverFocus(const ViewPtr& view) {
 }
 
 void Shell::setTitle(const std::string& text) {
-    titleLabel->text = text;
-    titleLabel->markStyleDirty();
+    titleLabel->setText(text);
 }
 
 // ---- Layers ----
@@ -109,9 +110,9 @@ void Shell::setTitle(const std::string& text) {
 WidgetPtr Shell::dialog(const std::string& title, const std::string& text,
                         const std::vector<std::pair<std::string, std::function<void()>>>& buttons) {
     auto panel = container("dialog", Direction::Column);
-    panel->add(textLine(title, "headline"));
-    auto message = textLine(text);
-    message->wrap = true;
+    panel->add(label(title, "headline"));
+    auto message = label(text);
+    message->style().wrap = true;
     message->style().color = colorToken("onSurfaceVariant");
     panel->add(message);
 
@@ -121,15 +122,9 @@ WidgetPtr Shell::dialog(const std::string& title, const std::string& text,
     row->style().width = SizeSpec::fill();
     Widget* identity = panel.get();
     for (size_t i = 0; i < buttons.size(); ++i) {
-        auto button = box()->withClass("button");
-        button->style().direction = Direction::Row;
-        button->style().align = Align::Center;
-        if (i + 1 < buttons.size()) {
-            button->addClass("text");
-            button->addClass("button.text");
-        }
-        button->focusable = true;
-        button->add(textLine(buttons[i].first, "button-label"));
+        // Only the confirming (last) button is filled; the others are text buttons.
+        const bool confirming = i + 1 == buttons.size();
+        auto button = vell::button(buttons[i].first, 0, confirming ? "" : "text");
         auto action = buttons[i].second;
         button->onClick = [this, identity, action] {
             closeLayer(identity);
@@ -198,12 +193,12 @@ void Shell::toast(const std::string& title, const std::string& bodyText, uint32_
     widget->style().gap = 14.0f;
     widget->style().align = Align::Center;
     if (icon != 0)
-        widget->add(iconGlyph(icon, "glyph"));
+        widget->add(glyph(int32_t(icon)));
     auto texts = container("toast-text", Direction::Column);
     texts->style().gap = 2.0f;
-    texts->add(textLine(title, "toast-title"));
+    texts->add(label(title, "toast-title"));
     if (!bodyText.empty())
-        texts->add(textLine(bodyText, "toast-body"));
+        texts->add(label(bodyText, "toast-body"));
     widget->add(texts);
 
     Toast entry;

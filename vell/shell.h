@@ -8,8 +8,8 @@
 
 #include "vell/box.h"
 #include "vell/hint_bar.h"
+#include "vell/label.h"
 #include "vell/spring.h"
-#include "vell/text_line.h"
 #include "vell/view.h"
 #include "vell/view_host.h"
 
@@ -59,7 +59,7 @@ public:
     std::shared_ptr<Box> navBody;    // "shell-nav-body"
     std::shared_ptr<Box> main;       // "shell-main"
     std::shared_ptr<Box> top;        // "shell-top": title, spacer, application widgets
-    std::shared_ptr<TextLine> titleLabel;
+    std::shared_ptr<Label> titleLabel; // "view-title"
     std::shared_ptr<Box> body;       // "shell-body": holds the view host
     std::shared_ptr<Box> bottom;     // "shell-bottom": holds the hint bar
     std::shared_ptr<ViewHost> viewHost;

@@ -1,7 +1,7 @@
 #include "vell/toggle.h"
 
 #include "vell/renderer.h"
-#include "vell/text_line.h"
+#include "vell/utf8.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "vell/view.h"
 
 #include "vell/box.h"
+#include "vell/label.h"
 #include "vell/spacer.h"
-#include "vell/text_line.h"
 
 namespace vell {
 
@@ -18,7 +18,7 @@ std::shared_ptr<View> View::framed(const std::string& title) {
     auto top = box()->withClass("view-top");
     top->style().direction = Direction::Row;
     top->style().align = Align::Center;
-    top->add({textLine(title, "view-title"), spacer()});
+    top->add({label(title, "view-title"), spacer()});
 
     auto body = box()->withClass("view-body");
     body->style().direction = Direction::Column;

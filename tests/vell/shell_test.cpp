@@ -1,6 +1,8 @@
 #include "engine_fixture.h"
 
-#include "vell/text_line.h"
+#include "vell/button.h"
+#include "vell/label.h"
+#include "vell/renderer.h"
 
 using namespace vell;
 using vell_testing::EngineTest;
@@ -47,6 +49,40 @@ TEST_F(ShellTest, HintsListViewThenEngineBindingsOncePerButton) {
     EXPECT_EQ(engine->context().hintsVersion, version) << "unchanged hints are not republished";
 }
 
+TEST_F(ShellTest, HintKeysUseTheFontRecordedWithTheirName) {
+    const std::string cross = "\xEE\x97\x8A"; // U+E5CA check, an icon-font code point
+    Settings settings = vell_testing::headlessSettings();
+    settings.buttonNames[Square] = {cross, 1};
+    engine.reset();
+    start(settings);
+    auto view = showView(tile());
+    view->bindings.push_back({Square, "Sort", [] {}, true});
+    view->bindings.push_back({Circle, "Back", [] {}, true});
+    step(3);
+
+    const auto& entries = engine->shell().hints->children;
+    ASSERT_EQ(entries.size(), 2u);
+    auto part = [&](size_t entry, size_t index) {
+        EXPECT_TRUE(entries[entry]->hasClass("hint"));
+        return dynamic_cast<const Label*>(entries[entry]->children.at(index).get());
+    };
+    const Label* iconKey = part(0, 0);
+    const Label* textKey = part(1, 0);
+    ASSERT_TRUE(iconKey && textKey);
+    EXPECT_TRUE(iconKey->hasClass("hint-key"));
+    EXPECT_EQ(iconKey->text(), cross);
+    EXPECT_EQ(textKey->text(), "Circle");
+    ASSERT_TRUE(part(0, 1));
+    EXPECT_TRUE(part(0, 1)->hasClass("hint-label"));
+    EXPECT_EQ(part(0, 1)->text(), "Sort");
+
+    // Laid out in the font recorded with each name.
+    Renderer& r = engine->renderer();
+    EXPECT_FLOAT_EQ(iconKey->contentRect().w, r.measureText(cross, kIconFont, iconKey->textSize).w);
+    EXPECT_NE(iconKey->contentRect().w, r.measureText(cross, kTextFont, iconKey->textSize).w);
+    EXPECT_FLOAT_EQ(textKey->contentRect().w, r.measureText("Circle", kTextFont, textKey->textSize).w);
+}
+
 TEST_F(ShellTest, DialogTakesFocusCircleClosesItAndRestoresFocus) {
     engine->setFocus(second.get());
     int deleted = 0;
@@ -79,6 +115,9 @@ TEST_F(ShellTest, ChoosingADialogButtonClosesBeforeItsActionRuns) {
     }}});
     step(2);
     tap(SDLK_RIGHT);
+    auto* confirm = dynamic_cast<Button*>(engine->focus());
+    ASSERT_NE(confirm, nullptr);
+    EXPECT_FALSE(confirm->hasClass("text")) << "the confirming button is the filled one";
     tap(SDLK_RETURN);
     EXPECT_FALSE(openDuringAction);
 }
@@ -133,7 +172,7 @@ TEST_F(ShellTest, FifthToastDropsTheOldestAtOnce) {
     ASSERT_EQ(engine->shell().toasts.size(), 4u);
     auto title = [](const Shell::Toast& t) {
         const Widget* column = t.widget->children.back().get();
-        return static_cast<const TextLine*>(column->children.front().get())->text;
+        return static_cast<const Label*>(column->children.front().get())->text();
     };
     EXPECT_EQ(title(engine->shell().toasts.front()), "Toast 1");
     step(30);
@@ -154,7 +193,7 @@ TEST_F(ShellTest, BackSlidesThePreviousViewInFromTheLeft) {
     auto next = showView(detail, "Detail");
     next->onLeave = [&](int direction) { left = direction; };
     step(60);
-    EXPECT_EQ(engine->shell().titleLabel->text, "Detail");
+    EXPECT_EQ(engine->shell().titleLabel->text(), "Detail");
     EXPECT_EQ(engine->focus(), detail.get()) << "focus handed over to the new view";
 
     tap(SDLK_ESCAPE);

@@ -49,6 +49,14 @@ int main(int, char**)
         std::fprintf(stderr, "VellUI init failed: %s\n", SDL_GetError());
         return 1;
     }
+    // Without a controller the hint bar names the keyboard keys that press each button.
+    if (!engine.input().controller) {
+        engine.input().mergeButtonNames({
+            { vell::Cross, { "Z", 0 } }, { vell::Circle, { "X", 0 } }, { vell::Square, { "A", 0 } },
+            { vell::Triangle, { "S", 0 } }, { vell::L, { "Q", 0 } }, { vell::R, { "W", 0 } },
+            { vell::Start, { "Space", 0 } }, { vell::Select, { "V", 0 } },
+        });
+    }
     vell::Shell& shell = engine.shell();
 
     gallery::GalleryContext g { &engine };

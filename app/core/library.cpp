@@ -17,6 +17,9 @@ int32_t int32Of(const Json& json, const char* key)
 template <typename Record>
 std::vector<Record> decodeList(const Json& list, Record (*decode)(const Json&))
 {
+    // Only an array is a list: an object's member values are not records.
+    if (!list.isArray())
+        return {};
     std::vector<Record> records;
     records.reserve(list.items.size());
     for (const Json& item : list.items)

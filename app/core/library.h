@@ -78,7 +78,7 @@ Artist artistFromJson(const Json& json);
 Playlist playlistFromJson(const Json& json);
 
 // Every item of `list`, in order, through the record's decoder; nothing is filtered
-// out. A null (missing) list gives an empty vector.
+// out. A missing list, or a member that is not an array, gives an empty vector.
 //
 //     std::vector<Song> songs = songsFromJson(resp.get("album").get("song"));
 std::vector<Song> songsFromJson(const Json& list);

@@ -19,9 +19,11 @@ Net::~Net()
 
 void Net::get(const std::string& url, GetCallback done, long timeoutSeconds)
 {
-    requestPool.post([this, url, done = std::move(done), timeoutSeconds] {
+    // `done` is moved, never copied, into the completion: a copy left in the job would be
+    // released on the worker, and the callback may own things only the UI thread may free.
+    requestPool.post([this, url, done = std::move(done), timeoutSeconds]() mutable {
         HttpResult result = performGet(url, timeoutSeconds, insecure.load());
-        post([done, result = std::move(result)]() mutable {
+        post([done = std::move(done), result = std::move(result)]() mutable {
             if (done)
                 done(std::move(result));
         });
@@ -33,9 +35,9 @@ std::shared_ptr<Transfer> Net::download(const std::string& url, const std::strin
 {
     auto transfer = std::make_shared<Transfer>();
     platform::WorkerPool& pool = interactive ? requestPool : downloadPool;
-    pool.post([this, url, path, done = std::move(done), transfer] {
+    pool.post([this, url, path, done = std::move(done), transfer]() mutable {
         FetchOutcome outcome = fetchToFile(url, path, *transfer, insecure.load());
-        post([done, outcome = std::move(outcome)] {
+        post([done = std::move(done), outcome = std::move(outcome)] {
             if (done)
                 done(outcome.ok, outcome.error);
         });

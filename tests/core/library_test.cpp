@@ -101,6 +101,8 @@ TEST(Library, DecodesListsInOrderWithoutFiltering)
     EXPECT_TRUE(albumsFromJson(reply.get("album").get("album")).empty());
     EXPECT_EQ(artistsFromJson(doc(R"([{"id":"a"},{"id":"b"}])")).size(), 2u);
     EXPECT_EQ(playlistsFromJson(doc(R"([{"id":"p"}])")).at(0).id, "p");
+    // An object in place of the list must not turn its member values into records.
+    EXPECT_TRUE(songsFromJson(doc(R"({"id":"1","title":"T","track":2})")).empty());
 }
 
 TEST(Library, SongStateFormRoundTrips)

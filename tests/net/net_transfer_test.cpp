@@ -1,3 +1,4 @@
+#include "app/net/subsonic.h"
 #include "net/net_test_helpers.h"
 #include "support/subsonic_test_server.h"
 #include "support/temp_home.h"
@@ -352,4 +353,54 @@ TEST(NetTls, SelfSignedCertificateNeedsInsecure)
     const DownloadOutcome acceptedFile = downloadNow(net, server.restUrl("download", {{"id", "tr-1"}}),
                                                      home.file("a.mp3"));
     EXPECT_TRUE(acceptedFile.ok) << acceptedFile.error;
+}
+
+namespace {
+
+// Stands in for a callback that owns UI objects: counts every copy that still owns its
+// object and is destroyed away from the thread that made it (the polling thread).
+struct OwningCallback {
+    std::shared_ptr<int> owned = std::make_shared<int>(0);
+    std::thread::id uiThread = std::this_thread::get_id();
+    std::atomic<int>* releasedElsewhere = nullptr;
+    bool* delivered = nullptr;
+
+    OwningCallback(std::atomic<int>& counter, bool& flag) : releasedElsewhere(&counter), delivered(&flag) {}
+    OwningCallback(const OwningCallback&) = default;
+    OwningCallback(OwningCallback&&) = default; // leaves the source owning nothing
+    ~OwningCallback()
+    {
+        if (owned && std::this_thread::get_id() != uiThread)
+            ++*releasedElsewhere;
+    }
+    void operator()(cad::HttpResult) const { *delivered = true; }
+    void operator()(bool, const std::string&) const { *delivered = true; }
+    void operator()(bool, const cad::Json&, const std::string&) const { *delivered = true; }
+};
+
+} // namespace
+
+// A worker must not keep its own copy of a callback alive once it has posted the
+// completion: whichever copy goes last destroys what the callback owns, and that must
+// happen on the UI thread.
+TEST(NetCallbacks, CapturesAreReleasedOnThePollingThread)
+{
+    testing_support::TempHome home;
+    StartedNet net;
+    std::atomic<int> releasedElsewhere{0};
+    const std::string url = "file://" + home.file("nothing"); // refused at once, without a server
+    const auto run = [&](const auto& start) {
+        bool delivered = false;
+        start(OwningCallback(releasedElsewhere, delivered));
+        EXPECT_TRUE(pollUntil(net, [&] { return delivered; }));
+    };
+    run([&](OwningCallback done) { net.get(url, std::move(done), 5); });
+    for (const bool interactive : {true, false})
+        run([&](OwningCallback done) { net.download(url, home.file("x.mp3"), std::move(done), interactive); });
+    cad::Subsonic client(net);
+    client.configure({"file://" + home.dataDir(), "u", "s", "t"});
+    run([&](OwningCallback done) { client.ping(std::move(done)); });
+    run([&](OwningCallback done) { client.request("getAlbum", {{"id", "1"}}, std::move(done)); });
+    net.shutdown(); // waits for the workers
+    EXPECT_EQ(releasedElsewhere.load(), 0);
 }

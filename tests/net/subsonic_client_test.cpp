@@ -264,6 +264,22 @@ TEST_F(SubsonicEndpoints, LenientNumbersAndIds)
     EXPECT_EQ(fraction.get<1>().at(2).duration, int(seconds));
 }
 
+// A list member that is an object instead of an array must not turn its member values
+// into records.
+TEST_F(SubsonicEndpoints, NonArrayListsGiveNoRecords)
+{
+    Fault object = on("getAlbum");
+    object.body = R"({"subsonic-response":{"status":"ok","album":{"id":"al-9","name":"One",
+        "song":{"id":"tr-9","title":"Lone","track":1}}}})";
+    server.injectFault(object);
+    Reply<cad::Album, std::vector<cad::Song>> reply;
+    client.album("al-9", reply.callback());
+    await(reply);
+    EXPECT_TRUE(reply.ok) << reply.error;
+    EXPECT_EQ(reply.get<0>().name, "One");
+    EXPECT_TRUE(reply.get<1>().empty());
+}
+
 TEST_F(SubsonicEndpoints, AlbumListPagesInParameterOrder)
 {
     Reply<std::vector<cad::Album>> page;

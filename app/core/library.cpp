@@ -17,7 +17,10 @@ int32_t int32Of(const Json& json, const char* key)
 template <typename Record>
 std::vector<Record> decodeList(const Json& list, Record (*decode)(const Json&))
 {
-    // Only an array is a list: an object's member values are not records.
+    // Some servers send a list of one as the lone element itself; an object's member values
+    // are never records. An empty object stands for an empty list.
+    if (list.isObject())
+        return list.items.empty() ? std::vector<Record>{} : std::vector<Record>{ decode(list) };
     if (!list.isArray())
         return {};
     std::vector<Record> records;

@@ -101,8 +101,13 @@ TEST(Library, DecodesListsInOrderWithoutFiltering)
     EXPECT_TRUE(albumsFromJson(reply.get("album").get("album")).empty());
     EXPECT_EQ(artistsFromJson(doc(R"([{"id":"a"},{"id":"b"}])")).size(), 2u);
     EXPECT_EQ(playlistsFromJson(doc(R"([{"id":"p"}])")).at(0).id, "p");
-    // An object in place of the list must not turn its member values into records.
-    EXPECT_TRUE(songsFromJson(doc(R"({"id":"1","title":"T","track":2})")).empty());
+    // A lone element sent in place of the list is one record, not one per member value.
+    const auto lone = songsFromJson(doc(R"({"id":"1","title":"T","track":2})"));
+    ASSERT_EQ(lone.size(), 1u);
+    EXPECT_EQ(lone[0].title, "T");
+    EXPECT_EQ(lone[0].track, 2);
+    EXPECT_TRUE(songsFromJson(doc("{}")).empty());
+    EXPECT_TRUE(songsFromJson(doc(R"("text")")).empty());
 }
 
 TEST(Library, SongStateFormRoundTrips)

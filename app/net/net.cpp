@@ -1,0 +1,76 @@
+#include "app/net/net.h"
+
+#include "app/net/curl_transfer.h"
+
+#include <curl/curl.h>
+
+namespace cad {
+
+Net::Net()
+{
+    curl_global_init(CURL_GLOBAL_ALL);
+}
+
+Net::~Net()
+{
+    shutdown();
+    curl_global_cleanup();
+}
+
+void Net::get(const std::string& url, GetCallback done, long timeoutSeconds)
+{
+    requestPool.post([this, url, done = std::move(done), timeoutSeconds] {
+        HttpResult result = performGet(url, timeoutSeconds, insecure.load());
+        post([done, result = std::move(result)]() mutable { done(std::move(result)); });
+    });
+}
+
+std::shared_ptr<Transfer> Net::download(const std::string& url, const std::string& path,
+                                        DownloadCallback done, bool interactive)
+{
+    auto transfer = std::make_shared<Transfer>();
+    platform::WorkerPool& pool = interactive ? requestPool : downloadPool;
+    pool.post([this, url, path, done = std::move(done), transfer] {
+        FetchOutcome outcome = fetchToFile(url, path, *transfer, insecure.load());
+        post([done, outcome = std::move(outcome)] {
+            if (done)
+                done(outcome.ok, outcome.error);
+        });
+    });
+    return transfer;
+}
+
+void Net::poll()
+{
+    for (;;) {
+        std::function<void()> completion;
+        {
+            std::lock_guard lock(m_completionMutex);
+            if (m_completions.empty())
+                return;
+            completion = std::move(m_completions.front());
+            m_completions.pop_front();
+        }
+        completion();
+    }
+}
+
+void Net::shutdown()
+{
+    requestPool.stop();
+    downloadPool.stop();
+    // Destroy the dropped completions outside the lock: their captures may own anything.
+    std::deque<std::function<void()>> dropped;
+    {
+        std::lock_guard lock(m_completionMutex);
+        dropped.swap(m_completions);
+    }
+}
+
+void Net::post(std::function<void()> completion)
+{
+    std::lock_guard lock(m_completionMutex);
+    m_completions.push_back(std::move(completion));
+}
+
+} // namespace cad

@@ -1,0 +1,65 @@
+#pragma once
+#include "app/net/http_result.h"
+#include "app/net/transfer.h"
+#include "app/net/worker_pool.h"
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace cad {
+
+// The program's only HTTP client. Transfers run on worker threads; their callbacks are
+// queued and run on the UI thread by poll(), once per frame.
+//
+//   net.requestPool.start(3);
+//   net.downloadPool.start(2);
+//   net.get(url, [](HttpResult r) { ... }, 25);
+//   auto t = net.download(url, path, [](bool ok, const std::string& error) { ... }, false);
+//   ... each frame: net.poll();
+class Net {
+public:
+    using GetCallback = std::function<void(HttpResult)>;
+    using DownloadCallback = std::function<void(bool ok, const std::string& error)>;
+
+    // Calls curl_global_init; the pools are constructed but not started.
+    Net();
+    // shutdown(), then curl_global_cleanup().
+    ~Net();
+    Net(const Net&) = delete;
+    Net& operator=(const Net&) = delete;
+
+    // Fetches `url` into memory on requestPool. `done` runs exactly once on the UI thread,
+    // unless shutdown() comes first. Bodies over kMaxGetBody fail with kTooLargeError.
+    void get(const std::string& url, GetCallback done, long timeoutSeconds);
+
+    // Streams `url` into `path` (through path + ".part", renamed when complete) on
+    // requestPool when `interactive`, else on downloadPool. `done` may be empty; when set it
+    // runs once on the UI thread. The returned Transfer reports progress and takes cancel.
+    std::shared_ptr<Transfer> download(const std::string& url, const std::string& path,
+                                       DownloadCallback done, bool interactive);
+
+    // Runs every queued completion in posting order, on the calling (UI) thread. Completions
+    // posted while it runs, including by the callbacks themselves, run in the same pass.
+    void poll();
+
+    // Stops requestPool, then downloadPool, waiting for running transfers, and drops every
+    // completion not yet delivered without calling it.
+    void shutdown();
+
+    // When true, new transfers skip TLS peer and host verification.
+    std::atomic<bool> insecure{false};
+    platform::WorkerPool requestPool;  // API GETs and interactive downloads
+    platform::WorkerPool downloadPool; // song downloads and stream fetches
+
+private:
+    void post(std::function<void()> completion);
+
+    std::mutex m_completionMutex;
+    std::deque<std::function<void()>> m_completions;
+};
+
+} // namespace cad

@@ -1,0 +1,17 @@
+#pragma once
+#include <atomic>
+
+namespace cad {
+
+// Live state of one download, shared by the caller (UI thread) and the worker.
+// The worker writes received/total/ok/done; the owner may set cancel at any time and
+// the worker gives up at its next progress report. `ok` is written before `done`.
+struct Transfer {
+    std::atomic<double> received{0.0}; // bytes received so far
+    std::atomic<double> total{0.0};    // expected size; 0 until the server announced it
+    std::atomic<bool> cancel{false};   // set by the owner to abort
+    std::atomic<bool> done{false};     // set once the transfer has ended, either way
+    std::atomic<bool> ok{false};       // the file is complete at its final path
+};
+
+} // namespace cad

@@ -1,0 +1,44 @@
+#include "app/ui/app_styles.h"
+
+#include "vell/style_sheet.h"
+#include "vell/theme.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+TEST(AppStyles, EveryClassOnceAndMergedOverTheDefaults)
+{
+    auto classes = cad::appStyles();
+    std::set<std::string> names;
+    for (const auto& c : classes)
+        EXPECT_TRUE(names.insert(c.name).second) << c.name;
+    for (const char* name : { "button.tile", "button.chip", "button.mini", "textfield", "wavyseek", "row-title",
+             "tile-title", "section-title", "hero-title", "banner", "error-banner", "setting-row" })
+        EXPECT_EQ(names.count(name), 1u) << name;
+
+    vell::StyleSheet sheet;
+    sheet.installDefaults();
+    for (const auto& c : classes)
+        sheet.merge(c);
+
+    vell::Style tile;
+    sheet.find("button")->applyTo(tile, vell::kStatePressed);
+    sheet.find("button.tile")->applyTo(tile, vell::kStatePressed);
+    EXPECT_EQ(tile.width.value, vell::SizeSpec::fixed(200));
+    EXPECT_EQ(tile.direction.value, vell::Direction::Column);
+    EXPECT_EQ(tile.minHeight.value, 0);   // overrides the button's 48
+    EXPECT_EQ(tile.scale.value, 0.96f);   // overrides the button's pressed 0.95
+    EXPECT_EQ(tile.background.value->token, "surfaceContainerHighest");
+
+    vell::Theme theme;
+    theme.buildPalettes();
+    vell::Style mini;
+    sheet.find("button.mini")->applyTo(mini, vell::kStateHovered);
+    EXPECT_FLOAT_EQ(mini.background.value->resolve(theme).a, 255 * 0.08f);
+}
+
+} // namespace

@@ -1,0 +1,224 @@
+#include <cmath>
+
+#include "engine_fixture.h"
+
+using namespace vell;
+using vell_testing::EngineTest;
+
+namespace {
+
+// Counts how often each logical button's binding ran.
+struct Counter {
+    int hits[kPadButtonCount] = {};
+    std::vector<Binding> bindings() {
+        std::vector<Binding> out;
+        for (int b = 0; b < kPadButtonCount; ++b)
+            out.push_back({b, padButtonName(b), [this, b] { ++hits[b]; }, false});
+        return out;
+    }
+};
+
+// A container that accepts mostly vertical drags, like a scroller.
+struct Dragger : WidgetT<Dragger, Flex> {
+    static constexpr const char* kTypeName = "box";
+    int downs = 0;
+    bool canDrag(Point m) override { return std::fabs(m.y) >= std::fabs(m.x); }
+    void onPointerDown(UiContext& ctx, Point p) override {
+        ++downs;
+        Flex::onPointerDown(ctx, p);
+    }
+};
+
+} // namespace
+
+class EngineInputTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        engine->bindings() = counter.bindings();
+        step();
+    }
+    Counter counter;
+};
+
+TEST_F(EngineInputTest, KeysReachBindingsThroughTheTable) {
+    tap(SDLK_z);
+    tap(SDLK_RETURN);
+    tap(SDLK_a);
+    tap(SDLK_v);
+    EXPECT_EQ(counter.hits[Cross], 2);
+    EXPECT_EQ(counter.hits[Square], 1);
+    EXPECT_EQ(counter.hits[Select], 1);
+    EXPECT_EQ(counter.hits[Circle], 0);
+}
+
+TEST_F(EngineInputTest, HeldDirectionRepeatsOnTheEngineClock) {
+    key(SDLK_RIGHT, true);
+    key(SDLK_RETURN, true);
+    step(50, 0.01); // 0.5 s held: at once, at 0.38 s and at 0.465 s
+    EXPECT_EQ(counter.hits[Right], 3);
+    EXPECT_EQ(counter.hits[Cross], 1) << "Cross never repeats";
+    key(SDLK_RIGHT, false);
+    step(50, 0.01);
+    EXPECT_EQ(counter.hits[Right], 3);
+}
+
+TEST_F(EngineInputTest, LongFramesAreClampedSoRepeatsDoNotBurst) {
+    key(SDLK_DOWN, true);
+    step(1);
+    step(1, 2.0); // a two-second stall counts as 50 ms
+    EXPECT_EQ(counter.hits[Down], 1);
+    EXPECT_FLOAT_EQ(engine->context().dt, 0.05f);
+    key(SDLK_DOWN, false);
+    step();
+}
+
+TEST_F(EngineInputTest, QuitEndsTheLoopAfterTheFrame) {
+    SDL_Event e{};
+    e.type = SDL_QUIT;
+    push(e);
+    clock->advance(kFrame);
+    EXPECT_FALSE(engine->frame());
+    EXPECT_FALSE(engine->frame());
+}
+
+class SwappedEngineTest : public EngineInputTest {
+protected:
+    void SetUp() override {
+        Settings s = vell_testing::headlessSettings();
+        s.swapConfirmCancel = true;
+        start(s);
+        engine->bindings() = counter.bindings();
+        step();
+    }
+};
+
+TEST_F(SwappedEngineTest, EscapeConfirmsAndReturnCancels) {
+    tap(SDLK_ESCAPE);
+    EXPECT_EQ(counter.hits[Cross], 1);
+    EXPECT_EQ(counter.hits[Circle], 0);
+    tap(SDLK_RETURN);
+    EXPECT_EQ(counter.hits[Circle], 1);
+}
+
+TEST_F(EngineInputTest, KeyboardIsIgnoredWhileAControllerIsAttached) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = "Test pad";
+    int index = SDL_JoystickAttachVirtualEx(&desc);
+    if (index < 0)
+        GTEST_SKIP() << "no virtual joystick: " << SDL_GetError();
+    step(2);
+    ASSERT_NE(engine->input().controller, nullptr) << "device-added opens the controller";
+
+    tap(SDLK_RETURN);
+    EXPECT_EQ(counter.hits[Cross], 0);
+
+    SDL_Joystick* pad = SDL_GameControllerGetJoystick(engine->input().controller);
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    step(2);
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_RELEASED);
+    step(2);
+    EXPECT_EQ(counter.hits[Cross], 1) << "the controller's A";
+
+    engine->input().keyboardWithController = true;
+    tap(SDLK_RETURN);
+    EXPECT_EQ(counter.hits[Cross], 2);
+
+    SDL_JoystickDetachVirtual(index);
+    step(2);
+    EXPECT_EQ(engine->input().controller, nullptr);
+}
+
+TEST_F(EngineInputTest, SynthesisedMouseEventsAreIgnoredButFingersPress) {
+    int clicks = 0;
+    auto target = vell_testing::tile(200, 200);
+    target->onClick = [&] { ++clicks; };
+    auto view = showView(target);
+    step(3);
+    Rect r = target->rect;
+    ASSERT_GT(r.w, 0);
+    int x = int(r.x + 50), y = int(r.y + 50);
+
+    mouseButton(true, x, y, SDL_TOUCH_MOUSEID);
+    step();
+    mouseButton(false, x, y, SDL_TOUCH_MOUSEID);
+    step();
+    EXPECT_EQ(clicks, 0);
+
+    // Fingers are normalised to the output: 960 x 544 at scale 1.
+    SDL_Event f{};
+    f.type = SDL_FINGERDOWN;
+    f.tfinger.x = float(x) / 960;
+    f.tfinger.y = float(y) / 544;
+    push(f);
+    step();
+    EXPECT_EQ(engine->pressedWidget(), target.get());
+    EXPECT_EQ(engine->hovered(), nullptr) << "touch never leaves a widget hovered";
+    f.type = SDL_FINGERUP;
+    push(f);
+    step();
+    EXPECT_EQ(clicks, 1);
+
+    mouseButton(true, x, y);
+    step();
+    mouseButton(false, x, y);
+    step();
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(EngineInputTest, PointerMapsThroughTheLetterboxBars) {
+    SDL_SetWindowSize(engine->window(), 1920, 544);
+    step(2);
+    const Letterbox& box = engine->letterbox();
+    ASSERT_EQ(box.outputWidth, 1920) << "offscreen output follows the window";
+    EXPECT_FLOAT_EQ(box.scale, 1.0f);
+    EXPECT_FLOAT_EQ(box.offsetX, 480.0f);
+
+    mouseMove(580, 40);
+    step();
+    EXPECT_EQ(engine->input().pointer, (Point{100, 40}));
+    mouseMove(200, 40);
+    step();
+    EXPECT_EQ(engine->input().pointer, (Point{-280, 40})) << "inside the bar: outside the layout";
+
+    SDL_SetWindowSize(engine->window(), 960, 1088);
+    step(2);
+    EXPECT_FLOAT_EQ(engine->letterbox().offsetY, 272.0f);
+    mouseMove(480, 272 + 100);
+    step();
+    EXPECT_EQ(engine->input().pointer, (Point{480, 100}));
+}
+
+TEST_F(EngineInputTest, DraggingPastTheThresholdHandsThePointerToAnAncestor) {
+    auto parent = std::make_shared<Dragger>();
+    parent->style().width = SizeSpec::fixed(300);
+    parent->style().height = SizeSpec::fixed(300);
+    int clicks = 0;
+    auto child = vell_testing::tile(200, 200);
+    child->onClick = [&] { ++clicks; };
+    parent->addChild(child);
+    showView(parent);
+    step(3);
+    int x = int(child->rect.x + 20), y = int(child->rect.y + 20);
+
+    mouseButton(true, x, y);
+    step();
+    EXPECT_EQ(engine->pressedWidget(), child.get());
+    mouseMove(x, y + 5);
+    step();
+    EXPECT_FALSE(engine->dragging()) << "5 px is below the threshold";
+    mouseMove(x, y + 30);
+    step();
+    EXPECT_TRUE(engine->dragging());
+    EXPECT_EQ(engine->pressedWidget(), parent.get());
+    EXPECT_EQ(parent->downs, 1);
+    EXPECT_FALSE(child->pressed);
+    mouseButton(false, x, y + 30);
+    step();
+    EXPECT_EQ(clicks, 0) << "a drag never activates";
+    EXPECT_EQ(engine->pressedWidget(), nullptr);
+}

@@ -1,0 +1,209 @@
+#include "engine_fixture.h"
+
+#include "vell/text_line.h"
+
+using namespace vell;
+using vell_testing::EngineTest;
+using vell_testing::tile;
+
+namespace {
+
+std::shared_ptr<Box> row(std::initializer_list<WidgetPtr> children) {
+    auto b = box();
+    b->style().direction = Direction::Row;
+    b->style().gap = 10.0f;
+    b->add(children);
+    return b;
+}
+
+} // namespace
+
+class ShellTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        first = tile();
+        second = tile();
+        auto view = showView(row({first, second}));
+        view->bindings.push_back({Square, "Sort", [this] { ++sorts; }, true});
+        view->bindings.push_back({Square, "Ignored", [this] { ++sorts; }, true});
+        engine->bindings().push_back({Start, "Menu", [] {}, true});
+        engine->bindings().push_back({Square, "Global", [] {}, true});
+        step(3);
+    }
+
+    std::vector<Hint> hints() { return engine->context().hints; }
+
+    std::shared_ptr<Box> first, second;
+    int sorts = 0;
+};
+
+TEST_F(ShellTest, HintsListViewThenEngineBindingsOncePerButton) {
+    std::vector<Hint> expected = {{Square, "Sort"}, {Start, "Menu"}};
+    EXPECT_EQ(hints(), expected);
+    EXPECT_EQ(engine->shell().hints->children.size(), 2u);
+    uint64_t version = engine->context().hintsVersion;
+    step(2);
+    EXPECT_EQ(engine->context().hintsVersion, version) << "unchanged hints are not republished";
+}
+
+TEST_F(ShellTest, DialogTakesFocusCircleClosesItAndRestoresFocus) {
+    engine->setFocus(second.get());
+    int deleted = 0;
+    auto panel = engine->shell().dialog("Delete?", "Gone for good.", {{"Cancel", {}}, {"Delete", [&] { ++deleted; }}});
+    step(2);
+    EXPECT_EQ(hints(), (std::vector<Hint>{{Circle, "Close"}}));
+    ASSERT_NE(engine->focus(), nullptr);
+    EXPECT_TRUE(panel->isAncestorOf(engine->focus())) << "focus moved into the dialog";
+    EXPECT_TRUE(engine->focus()->hasClass("text")) << "Cancel first, styled as a text button";
+
+    tap(SDLK_a);
+    EXPECT_EQ(sorts, 0) << "view bindings are silent under a dialog";
+
+    tap(SDLK_ESCAPE);
+    EXPECT_FALSE(engine->shell().hasOpenLayer());
+    EXPECT_EQ(engine->focus(), second.get());
+    EXPECT_EQ(deleted, 0);
+    step(60);
+    EXPECT_TRUE(engine->shell().layers.empty()) << "removed once the exit animation ends";
+    EXPECT_EQ(engine->shell().viewStack.size(), 1u);
+
+    tap(SDLK_a);
+    EXPECT_EQ(sorts, 1) << "one binding ran; the second for the same button too";
+}
+
+TEST_F(ShellTest, ChoosingADialogButtonClosesBeforeItsActionRuns) {
+    bool openDuringAction = true;
+    engine->shell().dialog("Delete?", "", {{"Cancel", {}}, {"Delete", [&] {
+        openDuringAction = engine->shell().hasOpenLayer();
+    }}});
+    step(2);
+    tap(SDLK_RIGHT);
+    tap(SDLK_RETURN);
+    EXPECT_FALSE(openDuringAction);
+}
+
+TEST_F(ShellTest, NonDismissibleLayerSwallowsCircleAndOutsidePresses) {
+    auto panel = tile(200, 100);
+    bool closed = false;
+    engine->shell().openLayer(panel, 1, false, [&] { closed = true; });
+    step(30);
+    tap(SDLK_ESCAPE);
+    EXPECT_TRUE(engine->shell().hasOpenLayer());
+    mouseButton(true, 5, 5);
+    step();
+    mouseButton(false, 5, 5);
+    step();
+    EXPECT_TRUE(engine->shell().hasOpenLayer());
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(engine->shell().viewStack.size(), 1u);
+    engine->shell().closeLayer(panel.get());
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(ShellTest, PressOutsideADismissibleDialogClosesIt) {
+    engine->shell().dialog("Note", "Text", {{"OK", {}}});
+    step(30);
+    mouseButton(true, 3, 3);
+    step();
+    mouseButton(false, 3, 3);
+    step();
+    EXPECT_FALSE(engine->shell().hasOpenLayer());
+}
+
+TEST_F(ShellTest, DrawerSilencesBindingsAndCircleClosesIt) {
+    auto inside = tile();
+    engine->shell().drawer->addChild(inside);
+    engine->setFocus(first.get());
+    engine->shell().openDrawer();
+    step(30);
+    EXPECT_EQ(hints(), (std::vector<Hint>{{Circle, "Close"}}));
+    EXPECT_EQ(engine->focus(), inside.get());
+    EXPECT_GT(engine->shell().drawer->rect.x, 0.0f);
+    tap(SDLK_a);
+    EXPECT_EQ(sorts, 0);
+    tap(SDLK_ESCAPE);
+    EXPECT_FALSE(engine->shell().drawerOpen());
+    EXPECT_EQ(engine->focus(), first.get()) << "focus from before the drawer";
+}
+
+TEST_F(ShellTest, FifthToastDropsTheOldestAtOnce) {
+    for (int i = 0; i < 5; ++i)
+        engine->shell().toast("Toast " + std::to_string(i), "", 0, 3.5f);
+    ASSERT_EQ(engine->shell().toasts.size(), 4u);
+    auto title = [](const Shell::Toast& t) {
+        const Widget* column = t.widget->children.back().get();
+        return static_cast<const TextLine*>(column->children.front().get())->text;
+    };
+    EXPECT_EQ(title(engine->shell().toasts.front()), "Toast 1");
+    step(30);
+    // Newest at the bottom right, older ones stacked above.
+    const auto& toasts = engine->shell().toasts;
+    EXPECT_NEAR(toasts.back().widget->rect.bottom(), 544 - 18, 0.01);
+    EXPECT_NEAR(toasts.back().widget->rect.right(), 960 - 18, 0.01);
+    EXPECT_LT(toasts[2].widget->rect.bottom(), toasts[3].widget->rect.y);
+    step(60 * 4);
+    EXPECT_TRUE(engine->shell().toasts.empty()) << "gone after 3.5 s and the exit";
+}
+
+TEST_F(ShellTest, BackSlidesThePreviousViewInFromTheLeft) {
+    auto firstView = engine->shell().currentView();
+    auto detail = tile();
+    int left = 0, shown = 0;
+    firstView->onShow = [&] { ++shown; };
+    auto next = showView(detail, "Detail");
+    next->onLeave = [&](int direction) { left = direction; };
+    step(60);
+    EXPECT_EQ(engine->shell().titleLabel->text, "Detail");
+    EXPECT_EQ(engine->focus(), detail.get()) << "focus handed over to the new view";
+
+    tap(SDLK_ESCAPE);
+    EXPECT_EQ(engine->shell().viewStack.size(), 1u);
+    EXPECT_EQ(left, -1);
+    EXPECT_EQ(shown, 1);
+    ViewHost& host = *engine->shell().viewHost;
+    EXPECT_EQ(host.direction(), -1);
+    ASSERT_NE(host.outgoing(), nullptr);
+    float c = host.progress();
+    ASSERT_GT(c, 0.0f);
+    ASSERT_LT(c, 0.5f);
+    EXPECT_LT(firstView->root->inlineStyle[StyleState::Normal].offsetX.value, 0.0f) << "comes from the left";
+    EXPECT_GT(host.outgoing()->inlineStyle[StyleState::Normal].offsetX.value, 0.0f) << "leaves to the right";
+    float inOpacity = firstView->root->inlineStyle[StyleState::Normal].opacity.value;
+    float outOpacity = host.outgoing()->inlineStyle[StyleState::Normal].opacity.value;
+    EXPECT_LT(1 - outOpacity, 1.8f * c + 1e-4f);
+    EXPECT_NEAR(inOpacity, std::min(1.0f, 1.6f * c), 1e-4);
+    step(90);
+    EXPECT_EQ(host.outgoing(), nullptr);
+    tap(SDLK_ESCAPE);
+    EXPECT_EQ(engine->shell().viewStack.size(), 1u) << "the last view stays";
+}
+
+TEST_F(ShellTest, HandOverWaitsForContentThenFallsBackToTheView) {
+    // Focus on the navigation rail stays valid while pages change under it.
+    auto navTile = tile(40, 40);
+    engine->shell().navBody->addChild(navTile);
+    step();
+    engine->setFocus(navTile.get());
+    auto late = View::framed("Late");
+    auto topButton = tile(40, 40);
+    late->top->addChild(topButton);
+    engine->shell().push(late);
+    step(30); // 0.5 s: body still empty
+    EXPECT_EQ(engine->focus(), navTile.get());
+    auto content = tile();
+    late->body->addChild(content);
+    step(2);
+    EXPECT_EQ(engine->focus(), content.get()) << "content area first";
+
+    auto empty = View::framed("Empty");
+    auto onlyTop = tile(40, 40);
+    empty->top->addChild(onlyTop);
+    engine->shell().push(empty);
+    step(60);
+    EXPECT_EQ(engine->focus(), navTile.get()) << "the old content left; repair chose the rail";
+    EXPECT_EQ(engine->shell().pendingFocusView(), empty);
+    step(40); // past 1.5 s
+    EXPECT_EQ(engine->focus(), onlyTop.get());
+    EXPECT_EQ(engine->shell().pendingFocusView(), nullptr);
+}

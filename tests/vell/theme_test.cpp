@@ -1,0 +1,129 @@
+// Hex colours, tokens, accents, colour references and mode switching.
+
+#include "ui_fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace vell;
+using vell_testing::UiFixture;
+
+namespace {
+
+struct HexCase {
+    const char* text;
+    std::optional<Color> expected;
+};
+
+class HexParsing : public ::testing::TestWithParam<HexCase> { };
+
+TEST_P(HexParsing, Parses)
+{
+    EXPECT_EQ(parseHexColor(GetParam().text), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HexParsing,
+    ::testing::Values(HexCase { "#abc", Color { 0xaa, 0xbb, 0xcc, 255 } },
+        HexCase { "#a1b2c3", Color { 0xa1, 0xb2, 0xc3, 255 } }, HexCase { "A1B2C3", Color { 0xa1, 0xb2, 0xc3, 255 } },
+        HexCase { "#10203080", Color { 16, 32, 48, 128 } }, HexCase { "#000000ff", Color { 0, 0, 0, 255 } },
+        HexCase { "#12345", std::nullopt }, HexCase { "#ggg", std::nullopt }, HexCase { "", std::nullopt },
+        HexCase { "#", std::nullopt }, HexCase { "#12 456", std::nullopt }),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(Theme, TokensFollowTheMode)
+{
+    Theme theme;
+    theme.buildPalettes();
+    EXPECT_EQ(theme.color("background"), hexColor("#130f18"));
+    EXPECT_EQ(theme.color("background", kThemeLight), hexColor("#f8f5fd"));
+    EXPECT_EQ(theme.color("ashDarkest", kThemeLight), hexColor("#0e0713"));
+    EXPECT_EQ(theme.color("errorBack"), (Color { 250, 117, 125, 38 }));
+    EXPECT_EQ(theme.color("primary"), hexColor("#c6c1f0"));
+    theme.setMode(kThemeLight);
+    EXPECT_EQ(theme.color("background"), hexColor("#f8f5fd"));
+}
+
+TEST(Theme, UnknownTokensAreMagentaAndBadHexChangesNothing)
+{
+    Theme theme;
+    theme.buildPalettes();
+    EXPECT_EQ(theme.color("noSuchToken"), (Color { 255, 0, 255, 255 }));
+    EXPECT_EQ(colorToken("noSuchToken")->resolve(theme), (Color { 255, 0, 255, 255 }));
+
+    uint64_t before = theme.changeCounter();
+    EXPECT_FALSE(theme.setToken("primary", "#zzzzzz", "#ffffff"));
+    EXPECT_EQ(theme.color("primary"), hexColor("#c6c1f0"));
+    EXPECT_EQ(theme.changeCounter(), before);
+    EXPECT_TRUE(theme.setToken("brand", "#112233", "#445566"));
+    EXPECT_EQ(theme.color("brand", kThemeLight), hexColor("#445566"));
+    EXPECT_GT(theme.changeCounter(), before);
+}
+
+TEST(Theme, AccentsAreClamped)
+{
+    Theme theme;
+    theme.buildPalettes();
+    theme.setAccent(7);
+    EXPECT_EQ(theme.accent(), 3);
+    EXPECT_STREQ(Theme::accentNames()[size_t(theme.accent())], "Ocean");
+    EXPECT_EQ(theme.color("primary"), hexColor("#9bc4ff"));
+    EXPECT_EQ(theme.color("focusRing", kThemeLight), hexColor("#1f5fbf"));
+    EXPECT_EQ(theme.color("onSecondaryContainer"), hexColor("#dae5f8"));
+    theme.setAccent(-2);
+    EXPECT_EQ(theme.accent(), 0);
+    EXPECT_EQ(theme.color("primary"), hexColor("#c6c1f0"));
+    theme.setAccent(1);
+    EXPECT_EQ(theme.color("primaryContainer", kThemeLight), hexColor("#ffd9e3"));
+}
+
+TEST(Theme, ModeListenerRunsOnlyOnChange)
+{
+    Theme theme;
+    std::vector<int32_t> calls;
+    theme.onModeChange = [&](int32_t mode) { calls.push_back(mode); };
+    uint64_t before = theme.changeCounter();
+    theme.setMode(kThemeDark);
+    theme.setMode(kThemeLight);
+    theme.setMode(kThemeLight);
+    EXPECT_EQ(calls, (std::vector<int32_t> { kThemeLight }));
+    EXPECT_GT(theme.changeCounter(), before);
+}
+
+TEST(ColorRef, LiteralMixAndAlpha)
+{
+    Theme theme;
+    theme.setToken("a", Color { 100, 0, 0, 255 }, Color { 0, 0, 0, 255 });
+    theme.setToken("b", Color { 200, 100, 0, 55 }, Color { 0, 0, 0, 255 });
+    auto mixed = colorMix(colorToken("a", 0.5f), colorToken("b"), 0.25f);
+    EXPECT_EQ(mixed->resolve(theme), (Color { 125, 25, 0, 102.5f }));
+    EXPECT_EQ(transparentColor()->resolve(theme), (Color { 0, 0, 0, 0 }));
+    EXPECT_EQ(colorLiteral({ 1, 2, 3, 4 })->resolve(theme), (Color { 1, 2, 3, 4 }));
+    EXPECT_EQ(ColorRef {}.resolve(theme), (Color {})); // unset
+}
+
+// A mode switch shows on the next frame, animated through the colour springs.
+TEST(Theme, ModeSwitchRecoloursThroughSprings)
+{
+    UiFixture ui;
+    auto w = box();
+    w->style().background = colorToken("surface");
+    w->style().width = SizeSpec::fixed(10);
+    w->style().height = SizeSpec::fixed(10);
+    for (int i = 0; i < 120; ++i)
+        ui.frame(w, { 100, 100 });
+    const Color dark = ui.theme.color("surface", kThemeDark);
+    const Color light = ui.theme.color("surface", kThemeLight);
+    EXPECT_EQ(w->backgroundColor(), dark);
+
+    ui.theme.setMode(kThemeLight);
+    ui.frame(w, { 100, 100 });
+    Color midway = w->backgroundColor();
+    EXPECT_GT(midway.r, dark.r);
+    EXPECT_LT(midway.r, light.r);
+    EXPECT_EQ(w->styleResolutions(), 1u); // no restyle needed
+
+    for (int i = 0; i < 120; ++i)
+        ui.frame(w, { 100, 100 });
+    EXPECT_EQ(w->backgroundColor(), light);
+}
+
+} // namespace

@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "vell/hint.h"
+
+namespace vell {
+
+// One button binding: while no dialog or drawer is open, pressing `button`
+// runs `action`. `showHint` lists it in the hint bar under `label`.
+struct Binding {
+    int32_t button = 0;
+    std::string label;
+    std::function<void()> action;
+    bool showHint = false;
+};
+
+} // namespace vell

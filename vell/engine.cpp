@@ -1,0 +1,294 @@
+#include "vell/engine.h"
+
+#include <SDL_image.h>
+#include <SDL_ttf.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "vell/focus_navigation.h"
+
+namespace vell {
+
+Engine::Engine() : m_clock(std::make_shared<FrameClock>()) {}
+
+Engine::~Engine() { shutdown(); }
+
+void Engine::setClock(std::shared_ptr<FrameClock> clock) {
+    if (clock)
+        m_clock = std::move(clock);
+}
+
+void Engine::widgetDestroyed(Widget* widget) {
+    if (m_focus == widget)
+        m_focus = nullptr;
+    if (m_hovered == widget)
+        m_hovered = nullptr;
+    if (m_pressed == widget) {
+        m_pressed = nullptr;
+        m_dragging = false;
+    }
+}
+
+// ---- Start-up ----
+
+bool Engine::createWindowAndRenderer() {
+    if (m_settings.externalWindow && m_settings.externalRenderer) {
+        m_window = m_settings.externalWindow;
+        m_sdlRenderer = m_settings.externalRenderer;
+        m_ownsWindow = false;
+        return true;
+    }
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (m_settings.resizable)
+        flags |= SDL_WINDOW_RESIZABLE;
+    if (m_settings.fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    m_window = SDL_CreateWindow(m_settings.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                m_settings.windowWidth, m_settings.windowHeight, flags);
+    if (!m_window)
+        return false;
+    Uint32 rendererFlags = SDL_RENDERER_ACCELERATED;
+    if (m_settings.vsync)
+        rendererFlags |= SDL_RENDERER_PRESENTVSYNC;
+    m_sdlRenderer = SDL_CreateRenderer(m_window, -1, rendererFlags);
+    if (!m_sdlRenderer)
+        m_sdlRenderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
+    m_ownsWindow = true;
+    if (!m_sdlRenderer) {
+        SDL_DestroyWindow(m_window);
+        m_window = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void Engine::setUpTheme() {
+    m_renderer.resetTransform();
+    m_theme.buildPalettes();
+    for (const ColorOverride& o : m_settings.colorOverrides)
+        m_theme.setToken(o.token, o.dark, o.light);
+    m_theme.setMode(m_settings.themeMode);
+    if (m_settings.defaultStyles)
+        m_sheet.installDefaults();
+    for (const StyleClass& cls : m_settings.styleOverrides)
+        m_sheet.merge(cls);
+}
+
+bool Engine::init(const Settings& settings) {
+    if (m_initialised)
+        shutdown();
+    m_settings = settings;
+
+    SDL_SetHint("SDL_RENDER_SCALE_QUALITY", "1");
+    SDL_SetHint("SDL_MOUSE_TOUCH_EVENTS", "0");
+
+    Uint32 systems = SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER;
+    if (m_settings.audio)
+        systems |= SDL_INIT_AUDIO;
+    if (SDL_WasInit(0) == 0 && SDL_Init(systems) != 0)
+        return false;
+    if (SDL_InitSubSystem(systems) != 0)
+        return false;
+
+    if (!createWindowAndRenderer())
+        return false;
+    IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG | IMG_INIT_WEBP);
+    const std::string& icons = m_settings.iconFontPath.empty() ? m_settings.fontPath : m_settings.iconFontPath;
+    m_renderer.attach(m_sdlRenderer, m_settings.fontPath, icons);
+    if (!TTF_WasInit() && TTF_Init() != 0)
+        return false;
+    setUpTheme();
+
+    m_input.mergeButtonNames(m_settings.buttonNames);
+    m_input.swapConfirmCancel = m_settings.swapConfirmCancel;
+    m_input.keyboardWithController = m_settings.keyboardWithController;
+    m_input.logicalSize = {float(m_settings.logicalWidth), float(m_settings.logicalHeight)};
+    m_input.openFirstController();
+
+    m_assets.start(m_sdlRenderer, m_settings.assetBudget, m_settings.assetLimit);
+    if (m_settings.audio)
+        m_audioOpen = m_music.openAudio(&m_assets);
+
+    m_bindings = m_settings.bindings;
+    m_ctx.renderer = &m_renderer;
+    m_ctx.theme = &m_theme;
+    m_ctx.sheet = &m_sheet;
+    m_ctx.input = &m_input;
+    m_ctx.assets = &m_assets;
+    m_ctx.music = &m_music;
+    m_ctx.actions = &m_actions;
+    m_ctx.focus = &m_focus;
+    m_ctx.logicalSize = m_input.logicalSize;
+    m_ctx.fontSize = m_settings.fontSize;
+
+    m_shell = std::make_unique<Shell>();
+    m_shell->focusGetter = [this]() -> WidgetPtr {
+        return m_focus ? m_focus->shared_from_this() : nullptr;
+    };
+    m_shell->focusSetter = [this](Widget* w) { setFocus(w); };
+
+    addWidgetWatcher(this);
+    m_watching = true;
+    m_previousTime = m_clock->now();
+    m_initialised = m_running = true;
+    return true;
+}
+
+// ---- Shutdown ----
+
+void Engine::shutdown() {
+    if (!m_initialised && !m_window && !m_sdlRenderer)
+        return;
+    m_initialised = false;
+    m_running = false;
+    if (m_watching)
+        removeWidgetWatcher(this);
+    m_watching = false;
+    m_shell.reset();
+    m_focus = m_hovered = m_pressed = nullptr;
+    // The loader thread stops before the mixer closes: it may be opening a
+    // music file, and SDL_mixer must not close its decoders under it.
+    m_assets.stop();
+    if (m_audioOpen)
+        m_music.closeAudio();
+    m_audioOpen = false;
+    m_input.closeController();
+    m_renderer.shutdown();
+    if (m_ownsWindow) {
+        if (m_sdlRenderer)
+            SDL_DestroyRenderer(m_sdlRenderer);
+        if (m_window)
+            SDL_DestroyWindow(m_window);
+    }
+    m_sdlRenderer = nullptr;
+    m_window = nullptr;
+    m_ownsWindow = false;
+    IMG_Quit();
+    TTF_Quit();
+    SDL_Quit();
+}
+
+// ---- One frame ----
+
+bool Engine::frame() {
+    if (!m_initialised)
+        return false;
+    const double start = m_clock->now();
+    const float dt = float(std::clamp(start - m_previousTime, 0.0001, 0.05));
+    m_previousTime = start;
+
+    updateLetterbox();
+    m_input.beginFrame();
+    pollEvents();
+    m_input.tickRepeat(dt);
+    m_assets.pump(3.0);
+    m_music.update(dt);
+
+    m_ctx.time += dt;
+    m_ctx.dt = dt;
+    m_ctx.navMode = m_input.navMode;
+    updateHints();
+
+    dispatchButtons();
+    dispatchPointer(dt);
+    if (onFrame)
+        onFrame(dt);
+    if (!m_shell)
+        return false; // a hook shut the engine down
+    m_shell->update(m_ctx, dt);
+    repairFocus();
+    m_renderer.tickFrame();
+    drawFrame();
+    ++m_frames;
+    pace(start);
+    return m_running;
+}
+
+void Engine::updateLetterbox() {
+    int outW = 0, outH = 0, winW = 0, winH = 0;
+    SDL_GetRendererOutputSize(m_sdlRenderer, &outW, &outH);
+    if (m_window)
+        SDL_GetWindowSize(m_window, &winW, &winH);
+    m_letterbox = Letterbox::fit(m_letterbox, outW, outH, winW, winH, float(m_settings.logicalWidth),
+                                 float(m_settings.logicalHeight));
+    m_renderer.setScale(m_letterbox.scale, m_letterbox.offsetX, m_letterbox.offsetY,
+                        float(m_settings.logicalWidth), float(m_settings.logicalHeight));
+}
+
+void Engine::pollEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT)
+            m_running = false;
+        else
+            m_input.handleEvent(event, m_letterbox);
+        if (onEvent)
+            onEvent(event);
+    }
+}
+
+void Engine::updateHints() {
+    std::vector<Hint> hints;
+    if (m_shell->hasOpenLayer() || m_shell->drawerOpen()) {
+        hints.push_back({Circle, "Close"});
+    } else {
+        auto addFrom = [&hints](const std::vector<Binding>& bindings) {
+            for (const Binding& b : bindings) {
+                if (!b.showHint)
+                    continue;
+                bool listed = std::any_of(hints.begin(), hints.end(),
+                                          [&](const Hint& h) { return h.button == b.button; });
+                if (!listed)
+                    hints.push_back({b.button, b.label});
+            }
+        };
+        if (ViewPtr view = m_shell->currentView())
+            addFrom(view->bindings);
+        addFrom(m_bindings);
+    }
+    std::string key;
+    for (const Hint& h : hints)
+        key += std::to_string(h.button) + ':' + h.label + '\n';
+    if (key == m_hintKey)
+        return;
+    m_hintKey = key;
+    m_ctx.hints = std::move(hints);
+    ++m_ctx.hintsVersion;
+}
+
+void Engine::repairFocus() {
+    Widget* root = m_shell->topRoot();
+    Widget* f = m_focus;
+    bool valid = f && (root == f || root->isAncestorOf(f)) && f->visibleInTree() && f->enabled() &&
+                 f->focusable;
+    if (!valid)
+        setFocus(firstFocusable(root));
+}
+
+void Engine::drawFrame() {
+    m_renderer.beginFrame();
+    Color bg = m_theme.color("background");
+    auto channel = [](float v) { return Uint8(std::clamp(std::lround(v), 0L, 255L)); };
+    SDL_SetRenderDrawBlendMode(m_sdlRenderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(m_sdlRenderer, channel(bg.r), channel(bg.g), channel(bg.b), 255);
+    SDL_RenderClear(m_sdlRenderer);
+    m_renderer.reapplyClip();
+    m_shell->draw(m_ctx);
+    SDL_RenderPresent(m_sdlRenderer);
+}
+
+// Sleeps off what is left of the frame budget. Done with vsync too: a
+// renderer that accepts vsync but does not block (offscreen and dummy
+// drivers, some compositors) would otherwise spin a core.
+void Engine::pace(double frameStart) {
+    if (m_settings.fps <= 0)
+        return;
+    double budget = 1.0 / m_settings.fps;
+    double elapsed = m_clock->now() - frameStart;
+    double ms = std::floor((budget - elapsed) * 1000.0);
+    if (ms >= 1)
+        m_clock->sleep(ms / 1000.0);
+}
+
+} // namespace vell

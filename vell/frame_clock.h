@@ -1,0 +1,30 @@
+#pragma once
+
+namespace vell {
+
+// The engine's time source. The default reads SDL's performance counter and
+// sleeps with SDL_Delay; tests substitute a clock they advance by hand so that
+// repeat timing and springs are deterministic.
+class FrameClock {
+public:
+    virtual ~FrameClock() = default;
+    // Monotonic time in seconds.
+    virtual double now();
+    // Gives the core away for about `seconds`.
+    virtual void sleep(double seconds);
+};
+
+// A clock that only moves when told to; sleeping advances nothing.
+class ManualClock : public FrameClock {
+public:
+    double now() override { return m_now; }
+    void sleep(double seconds) override { m_slept += seconds; }
+    void advance(double seconds) { m_now += seconds; }
+    double slept() const { return m_slept; }
+
+private:
+    double m_now = 0;
+    double m_slept = 0;
+};
+
+} // namespace vell

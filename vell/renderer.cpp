@@ -1,0 +1,414 @@
+#include "vell/renderer.h"
+#include "vell/wave_line.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace vell {
+
+uint8_t colorByte(float v)
+{
+    const float shifted = v + 0.5f;
+    if (!(shifted > 0)) // also catches NaN
+        return 0;
+    if (shifted >= 255)
+        return 255;
+    return uint8_t(shifted);
+}
+
+namespace {
+
+// Below this effective alpha a primitive draws nothing.
+constexpr float kInvisibleAlpha = 0.5f;
+// At or above this effective alpha fills switch blending off.
+constexpr float kOpaqueAlpha = 254.5f;
+constexpr float kMinScale = 0.1f;
+constexpr float kScaleEpsilon = 0.0001f;
+
+struct DeviceBox {
+    int left, top, right, bottom;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool empty() const { return width() <= 0 || height() <= 0; }
+};
+
+DeviceBox deviceBox(const Transform& t, float x, float y, float w, float h)
+{
+    const float s = t.scale;
+    return { int(std::lround(t.tx + x * s)), int(std::lround(t.ty + y * s)), int(std::lround(t.tx + x * s + w * s)),
+             int(std::lround(t.ty + y * s + h * s)) };
+}
+
+// Corner radius in device px: the logical radius scaled, at most half the smaller side.
+int deviceRadius(const DeviceBox& box, float radius, float scale)
+{
+    const float r = std::min(std::min(box.width(), box.height()) / 2.0f, radius * scale);
+    return r > 0 ? int(std::lround(r)) : 0;
+}
+
+// What the rounded-rectangle calls share: the device box, the clamped corner radius and
+// the effective alpha. Empty when nothing would be drawn.
+struct RoundBox {
+    DeviceBox box;
+    int radius;
+    float alpha;
+};
+
+std::optional<RoundBox> roundBox(const Transform& t, float x, float y, float w, float h, float radius, float alpha)
+{
+    alpha *= t.opacity;
+    if (!(alpha >= kInvisibleAlpha))
+        return std::nullopt;
+    const DeviceBox box = deviceBox(t, x, y, w, h);
+    if (box.empty())
+        return std::nullopt;
+    return RoundBox { box, deviceRadius(box, radius, t.scale), alpha };
+}
+
+void tintTexture(SDL_Texture* texture, Color color, float alpha)
+{
+    SDL_SetTextureColorMod(texture, colorByte(color.r), colorByte(color.g), colorByte(color.b));
+    SDL_SetTextureAlphaMod(texture, colorByte(alpha));
+}
+
+} // namespace
+
+Renderer::~Renderer()
+{
+    shutdown();
+}
+
+void Renderer::attach(SDL_Renderer* renderer, std::string fontPath, std::string iconFontPath)
+{
+    m_renderer = renderer;
+    if (iconFontPath.empty())
+        iconFontPath = fontPath;
+    m_text.setFontPaths(std::move(fontPath), std::move(iconFontPath));
+    resetTransform();
+}
+
+bool Renderer::setScale(float scale, float offsetX, float offsetY, float logicalWidth, float logicalHeight)
+{
+    const float clamped = scale >= kMinScale ? scale : kMinScale; // NaN falls to the minimum too
+    m_offsetX = offsetX;
+    m_offsetY = offsetY;
+    m_logicalSize = { logicalWidth, logicalHeight };
+    const bool changed = std::fabs(clamped - m_scale) > kScaleEpsilon;
+    if (changed)
+        m_scale = clamped;
+    // Layout measures text between frames, against the root entry: keep it current.
+    if (m_transforms.size() == 1)
+        m_transforms[0] = Transform { m_scale, m_offsetX, m_offsetY, 1 };
+    if (!changed)
+        return false;
+    m_text.clear(); // fonts are opened per pixel size, so every one is now the wrong size
+    ++m_generation;
+    return true;
+}
+
+void Renderer::resetTransform()
+{
+    m_transforms.assign(1, Transform {});
+}
+
+void Renderer::beginFrame()
+{
+    m_transforms.assign(1, Transform { m_scale, m_offsetX, m_offsetY, 1 });
+    m_clips.clear();
+    m_letterboxClip = m_offsetX > 0.5f || m_offsetY > 0.5f;
+    reapplyClip();
+}
+
+DeviceRect Renderer::letterboxRect() const
+{
+    return { int(std::lround(m_offsetX)), int(std::lround(m_offsetY)), int(std::lround(m_logicalSize.w * m_scale)),
+             int(std::lround(m_logicalSize.h * m_scale)) };
+}
+
+bool Renderer::currentClip(DeviceRect& out) const
+{
+    if (!m_clips.empty()) {
+        out = m_clips.back();
+        return true;
+    }
+    if (m_letterboxClip) {
+        out = letterboxRect();
+        return true;
+    }
+    return false;
+}
+
+void Renderer::reapplyClip()
+{
+    if (!m_renderer)
+        return;
+    DeviceRect clip;
+    if (!currentClip(clip)) {
+        SDL_RenderSetClipRect(m_renderer, nullptr);
+        return;
+    }
+    const SDL_Rect rect { clip.x, clip.y, clip.w, clip.h };
+    SDL_RenderSetClipRect(m_renderer, &rect);
+}
+
+void Renderer::tickFrame()
+{
+    ++m_frameCounter;
+    if (m_frameCounter % TextCache::kEvictEvery == 0)
+        m_text.evict(m_frameCounter);
+}
+
+void Renderer::shutdown()
+{
+    m_text.clear();
+    m_shapes.clear();
+}
+
+// ---- Stacks ---------------------------------------------------------------------------
+
+void Renderer::pushClip(float x, float y, float w, float h)
+{
+    const Transform& t = transform();
+    const float left = std::floor(t.tx + x * t.scale);
+    const float top = std::floor(t.ty + y * t.scale);
+    const float right = std::ceil(left + w * t.scale);
+    const float bottom = std::ceil(top + h * t.scale);
+    DeviceRect rect { int(left), int(top), std::max(0, int(right - left)), std::max(0, int(bottom - top)) };
+    // The letterbox counts as the outermost clip so nothing escapes into the bars.
+    DeviceRect outer;
+    if (currentClip(outer)) {
+        const int l = std::max(rect.x, outer.x), tp = std::max(rect.y, outer.y);
+        const int r = std::min(rect.x + rect.w, outer.x + outer.w), b = std::min(rect.y + rect.h, outer.y + outer.h);
+        rect = r > l && b > tp ? DeviceRect { l, tp, r - l, b - tp } : DeviceRect { l, tp, 0, 0 };
+    }
+    m_clips.push_back(rect);
+    reapplyClip();
+}
+
+void Renderer::popClip()
+{
+    if (m_clips.empty())
+        return;
+    m_clips.pop_back();
+    reapplyClip();
+}
+
+void Renderer::pushTransform(const Transform& t)
+{
+    m_transforms.push_back(t);
+}
+
+void Renderer::pushTransformAbout(float factor, float cx, float cy, float opacity)
+{
+    Transform next = transform();
+    next.opacity *= opacity;
+    if (factor != 1) {
+        next.tx += cx * (1 - factor) * next.scale;
+        next.ty += cy * (1 - factor) * next.scale;
+        next.scale *= factor;
+    }
+    m_transforms.push_back(next);
+}
+
+void Renderer::popTransform()
+{
+    if (m_transforms.size() > 1)
+        m_transforms.pop_back();
+}
+
+// ---- Shapes -----------------------------------------------------------------------------
+
+SDL_Texture* Renderer::shapeTexture(int kind, int radius, int thickness)
+{
+    return m_shapes.get(m_renderer, kind, radius, thickness);
+}
+
+void Renderer::setDrawColor(Color color, float alpha)
+{
+    SDL_SetRenderDrawBlendMode(m_renderer, alpha >= kOpaqueAlpha ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+    SDL_SetRenderDrawColor(m_renderer, colorByte(color.r), colorByte(color.g), colorByte(color.b), colorByte(alpha));
+}
+
+void Renderer::fillDeviceRect(int x, int y, int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    const SDL_Rect rect { x, y, w, h };
+    SDL_RenderFillRect(m_renderer, &rect);
+}
+
+void Renderer::drawCorners(int left, int top, int right, int bottom, int radius, SDL_Texture* tex, Color color,
+                           float alpha)
+{
+    if (!tex)
+        return;
+    tintTexture(tex, color, alpha);
+    const int r = radius;
+    const SDL_Rect corners[4] = { { left, top, r, r }, { right - r, top, r, r }, { left, bottom - r, r, r },
+                                  { right - r, bottom - r, r, r } };
+    const SDL_RendererFlip flips[4] = { SDL_FLIP_NONE, SDL_FLIP_HORIZONTAL, SDL_FLIP_VERTICAL,
+                                        SDL_RendererFlip(SDL_FLIP_HORIZONTAL | SDL_FLIP_VERTICAL) };
+    for (int i = 0; i < 4; ++i)
+        SDL_RenderCopyEx(m_renderer, tex, nullptr, &corners[i], 0, nullptr, flips[i]);
+}
+
+void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, Color color)
+{
+    const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
+    if (!m_renderer || !shape)
+        return;
+    const auto [box, r, alpha] = *shape;
+    setDrawColor(color, alpha);
+    if (r < 1) {
+        fillDeviceRect(box.left, box.top, box.width(), box.height());
+        return;
+    }
+    fillDeviceRect(box.left + r, box.top, box.width() - 2 * r, box.height());
+    fillDeviceRect(box.left, box.top + r, r, box.height() - 2 * r);
+    fillDeviceRect(box.right - r, box.top + r, r, box.height() - 2 * r);
+    drawCorners(box.left, box.top, box.right, box.bottom, r, shapeTexture(kQuarterDisc, r, 0), color, alpha);
+}
+
+void Renderer::coverCorners(float x, float y, float w, float h, float radius, Color color)
+{
+    const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
+    if (!m_renderer || !shape)
+        return;
+    const auto [box, r, alpha] = *shape;
+    if (r < 1)
+        return;
+    drawCorners(box.left, box.top, box.right, box.bottom, r, shapeTexture(kInvertedQuarterDisc, r, 0), color, alpha);
+}
+
+void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius, float lineWidth, Color color)
+{
+    const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
+    if (!m_renderer || !shape)
+        return;
+    const auto [box, r, alpha] = *shape;
+    const long scaled = std::lround(lineWidth * transform().scale);
+    const int t = scaled > 1 ? int(std::min<long>(scaled, std::max(1, std::min(box.width(), box.height()) / 2))) : 1;
+    setDrawColor(color, alpha);
+    // With square corners the side edges stop short of the top and bottom ones, so a
+    // translucent outline does not blend its corner pixels twice.
+    const int sideInset = r > 0 ? r : t;
+    fillDeviceRect(box.left + r, box.top, box.width() - 2 * r, t);
+    fillDeviceRect(box.left + r, box.bottom - t, box.width() - 2 * r, t);
+    fillDeviceRect(box.left, box.top + sideInset, t, box.height() - 2 * sideInset);
+    fillDeviceRect(box.right - t, box.top + sideInset, t, box.height() - 2 * sideInset);
+    if (r > 0)
+        drawCorners(box.left, box.top, box.right, box.bottom, r, shapeTexture(kQuarterRing, r, std::min(r, t)), color,
+                    alpha);
+}
+
+void Renderer::fillCircle(float cx, float cy, float radius, Color color)
+{
+    const float alpha = effectiveAlpha(color.a);
+    if (!m_renderer || !(alpha >= kInvisibleAlpha))
+        return;
+    const Transform& t = transform();
+    const int r = std::max(1, int(std::lround(radius * t.scale)));
+    SDL_Texture* tex = shapeTexture(kDisc, r, 0);
+    if (!tex)
+        return;
+    tintTexture(tex, color, alpha);
+    const SDL_Rect dst { int(std::lround(t.tx + cx * t.scale)) - r, int(std::lround(t.ty + cy * t.scale)) - r, 2 * r,
+                         2 * r };
+    SDL_RenderCopy(m_renderer, tex, nullptr, &dst);
+}
+
+void Renderer::drawWave(float x, float centreY, float length, float amplitude, float wavelength, float phase,
+                        float lineWidth, Color color)
+{
+    const float alpha = effectiveAlpha(color.a);
+    if (!m_renderer || !(alpha >= kInvisibleAlpha))
+        return;
+    const Transform& t = transform();
+    const float s = t.scale;
+    const float columns = std::floor(length * s);
+    if (!(columns >= 1))
+        return;
+    const WaveLine wave = rasterizeWave(int(std::lround(t.tx + x * s)), int(std::min(columns, 1e6f)),
+                                        t.ty + centreY * s, amplitude * s, wavelength * s, phase, lineWidth * s);
+    setDrawColor(color, alpha);
+    std::vector<SDL_Rect> rects;
+    rects.reserve(wave.runs.size());
+    for (const WaveLine::Run& run : wave.runs)
+        rects.push_back({ run.x, run.y, 1, run.h });
+    if (!rects.empty())
+        SDL_RenderFillRects(m_renderer, rects.data(), int(rects.size()));
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
+    for (const WaveLine::Pixel& p : wave.partial) {
+        SDL_SetRenderDrawColor(m_renderer, colorByte(color.r), colorByte(color.g), colorByte(color.b),
+                               colorByte(alpha * p.coverage));
+        const SDL_Rect px { p.x, p.y, 1, 1 };
+        SDL_RenderFillRect(m_renderer, &px);
+    }
+}
+
+// ---- Text ---------------------------------------------------------------------------------
+
+int Renderer::fontPixelSize(float size) const
+{
+    const float px = size * transform().scale;
+    // Bounded so a runaway size cannot ask FreeType for an absurd face.
+    if (!(px < 4096))
+        return px >= 4096 ? 4096 : 4;
+    return std::max(4, int(std::lround(px)));
+}
+
+static int wrapPixels(float wrapWidth, float scale)
+{
+    if (!(wrapWidth > 0))
+        return 0;
+    return std::max(1, int(std::lround(std::min(wrapWidth * scale, 1e6f))));
+}
+
+TextTexture Renderer::textTexture(std::string_view text, int fontKind, int pixelSize, int wrapPx)
+{
+    return m_text.texture(m_renderer, text, fontKind, pixelSize, wrapPx, m_frameCounter);
+}
+
+Size Renderer::measureText(std::string_view text, int fontKind, float size, float wrapWidth)
+{
+    const float s = transform().scale;
+    const int px = fontPixelSize(size);
+    TTF_Font* font = m_text.font(fontKind, px);
+    if (!font)
+        return { 0, size };
+    if (text.empty())
+        return { 0, std::ceil(TTF_FontHeight(font) / s) };
+    const int wrapPx = wrapPixels(wrapWidth, s);
+    if (wrapPx > 0) {
+        const TextTexture tex = textTexture(text, fontKind, px, wrapPx);
+        if (!tex.texture)
+            return { 0, size };
+        return { tex.w / s, tex.h / s };
+    }
+    int w = 0, h = 0;
+    const std::string terminated(text);
+    if (TTF_SizeUTF8(font, terminated.c_str(), &w, &h) != 0)
+        return { 0, size };
+    return { std::ceil(w / s), std::ceil(h / s) };
+}
+
+void Renderer::drawText(std::string_view text, int fontKind, float size, float wrapWidth, float x, float y,
+                        Color color)
+{
+    const float alpha = effectiveAlpha(color.a);
+    if (!m_renderer || text.empty() || !(alpha >= kInvisibleAlpha))
+        return;
+    const Transform& t = transform();
+    const TextTexture tex = textTexture(text, fontKind, fontPixelSize(size), wrapPixels(wrapWidth, t.scale));
+    if (!tex.texture)
+        return;
+    tintTexture(tex.texture, color, alpha);
+    const SDL_Rect dst { int(std::lround(t.tx + x * t.scale)), int(std::lround(t.ty + y * t.scale)), tex.w, tex.h };
+    SDL_RenderCopy(m_renderer, tex.texture, nullptr, &dst);
+}
+
+} // namespace vell

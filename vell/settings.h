@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "vell/binding.h"
+#include "vell/geometry.h"
+#include "vell/input_state.h"
+#include "vell/style.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+
+namespace vell {
+
+// A colour token set or replaced after the built-in palettes are built.
+struct ColorOverride {
+    std::string token;
+    Color dark;
+    Color light;
+};
+
+// Everything Engine::init needs; copied whole into the engine.
+struct Settings {
+    std::string title = "VellUI";
+    int32_t windowWidth = 960;
+    int32_t windowHeight = 544;
+    // The layout space; the whole UI is laid out here and scaled to the window.
+    int32_t logicalWidth = 960;
+    int32_t logicalHeight = 544;
+    bool fullscreen = false; // full-screen at desktop resolution
+    bool resizable = true;
+    bool vsync = true;
+    // Frame-rate cap; the loop sleeps off whatever is left of a frame. 0 or less: uncapped.
+    int32_t fps = 60;
+    std::string fontPath;
+    std::string iconFontPath; // empty: fontPath
+    float fontSize = 16.0f;   // base text size in logical pixels
+    int32_t themeMode = 0;    // 0 dark, 1 light
+    std::vector<ColorOverride> colorOverrides;
+    std::vector<StyleClass> styleOverrides; // merged after the built-in classes
+    std::vector<Binding> bindings;          // engine-wide
+    std::map<int32_t, ButtonName> buttonNames; // merged over the built-in names
+    bool swapConfirmCancel = false;
+    bool keyboardWithController = false;
+    bool audio = true;
+    bool defaultStyles = true;
+    uint64_t assetBudget = 50331648; // 48 MiB of textures
+    int32_t assetLimit = 1024;       // largest side of a decoded image
+    // When both are set the engine draws into them and never creates or destroys them.
+    SDL_Window* externalWindow = nullptr;
+    SDL_Renderer* externalRenderer = nullptr;
+};
+
+} // namespace vell

@@ -1,0 +1,39 @@
+#include "vell/spring.h"
+
+#include <cmath>
+
+namespace vell {
+
+namespace {
+
+constexpr float kLargeStep = 0.05f;
+constexpr int kLargeStepCount = 13;
+constexpr float kLargeSubStep = 1.0f / 260.0f;
+constexpr float kMaxSubStep = 0.004f;
+
+} // namespace
+
+void Spring::step(float dt)
+{
+    if (std::fabs(target - value) < epsilon && std::fabs(velocity) < epsilon) {
+        snap();
+        return;
+    }
+    int steps;
+    float h;
+    if (dt > kLargeStep) {
+        steps = kLargeStepCount;
+        h = kLargeSubStep;
+    } else {
+        steps = std::max(1, int(std::ceil(dt / kMaxSubStep)));
+        h = dt / float(steps);
+    }
+    const float c = 2 * damping * std::sqrt(stiffness);
+    for (int i = 0; i < steps; ++i) {
+        float a = (target - value) * stiffness - velocity * c;
+        velocity += a * h;
+        value += velocity * h;
+    }
+}
+
+} // namespace vell

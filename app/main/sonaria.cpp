@@ -310,6 +310,7 @@ void Sonaria::replaceStack(const vell::ViewPtr& view)
     m_shell->viewStack.push_back(view);
     m_shell->show(view, 1);
     m_shell->handOverFocus(view);
+    testhooks::log("view", view->title);
 }
 
 void Sonaria::selectNav(unsigned slot)
@@ -357,7 +358,7 @@ void Sonaria::hookNav()
     n.signOut = [this] { signOut(); };
     n.toast = [this](const std::string& title, const std::string& detail, float seconds, unsigned icon) {
         m_shell->toast(title, detail, icon, seconds);
-        testhooks::logToast(title, detail);
+        testhooks::log("toast", title, detail);
     };
 }
 

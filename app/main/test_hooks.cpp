@@ -16,13 +16,13 @@ float clockScale()
     return scale;
 }
 
-void logToast(const std::string& title, const std::string& detail)
+void log(const char* kind, const std::string& text, const std::string& detail)
 {
     const char* path = std::getenv("SONARIA_TEST_LOG");
     if (!path || !*path)
         return;
     if (FILE* f = std::fopen(path, "a")) {
-        std::fprintf(f, "toast\t%s\t%s\n", title.c_str(), detail.c_str());
+        std::fprintf(f, "%s\t%s\t%s\n", kind, text.c_str(), detail.c_str());
         std::fclose(f);
     }
 }

@@ -10,11 +10,12 @@ namespace cad::testhooks {
 #ifdef SONARIA_TESTHOOKS
 // SONARIA_TEST_CLOCK_SCALE: factor applied to the controller's timers (default 1).
 float clockScale();
-// Appends "toast<TAB>title<TAB>detail" to the file named by SONARIA_TEST_LOG.
-void logToast(const std::string& title, const std::string& detail);
+// Appends "kind<TAB>text<TAB>detail" to the file named by SONARIA_TEST_LOG:
+// kind "toast" for every toast, "view" for every view shown by the controller.
+void log(const char* kind, const std::string& text, const std::string& detail = {});
 #else
 inline float clockScale() { return 1.0f; }
-inline void logToast(const std::string&, const std::string&) {}
+inline void log(const char*, const std::string&, const std::string& = {}) {}
 #endif
 
 } // namespace cad::testhooks

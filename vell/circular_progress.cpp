@@ -40,16 +40,6 @@ CircularProgress::CircularProgress()
     shownProgress.epsilon = 0.0005f;
 }
 
-CircularProgress::~CircularProgress() { releaseTexture(); }
-
-void CircularProgress::releaseTexture()
-{
-    if (m_texture)
-        SDL_DestroyTexture(m_texture);
-    m_texture = nullptr;
-    m_textureSide = 0;
-}
-
 Size CircularProgress::measure(UiContext&, float, float) { return { diameter, diameter }; }
 
 void CircularProgress::update(UiContext&, float dt)
@@ -81,15 +71,6 @@ void CircularProgress::draw(UiContext& ctx)
     const int side = int(std::ceil(sideLogical * t.scale));
     if (side <= 0)
         return;
-    if (side != m_textureSide) {
-        releaseTexture();
-        m_texture = SDL_CreateTexture(r.sdlRenderer(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, side,
-            side);
-        if (!m_texture)
-            return;
-        SDL_SetTextureBlendMode(m_texture, SDL_BLENDMODE_BLEND);
-        m_textureSide = side;
-    }
 
     ArcShape arc;
     arc.cx = arc.cy = side / 2.0f;
@@ -114,12 +95,20 @@ void CircularProgress::draw(UiContext& ctx)
         if (indicator[i])
             m_pixels[i] = blendOver(m_pixels[i], fill, indicator[i]);
     }
-    SDL_UpdateTexture(m_texture, nullptr, m_pixels.data(), side * 4);
-    SDL_SetTextureAlphaMod(m_texture, uint8_t(std::clamp(t.opacity * 255.0f, 0.0f, 255.0f)));
+    // A texture made for this one copy: the widget never holds SDL resources,
+    // so it can outlive the renderer safely.
+    SDL_Texture* texture
+        = SDL_CreateTexture(r.sdlRenderer(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, side, side);
+    if (!texture)
+        return;
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+    SDL_UpdateTexture(texture, nullptr, m_pixels.data(), side * 4);
+    SDL_SetTextureAlphaMod(texture, uint8_t(std::clamp(t.opacity * 255.0f, 0.0f, 255.0f)));
     const float cx = rect.x + rect.w / 2, cy = rect.y + rect.h / 2;
     const SDL_Rect dst { int(std::lround(t.tx + cx * t.scale - side / 2.0f)),
         int(std::lround(t.ty + cy * t.scale - side / 2.0f)), side, side };
-    SDL_RenderCopy(r.sdlRenderer(), m_texture, nullptr, &dst);
+    SDL_RenderCopy(r.sdlRenderer(), texture, nullptr, &dst);
+    SDL_DestroyTexture(texture);
 }
 
 std::shared_ptr<CircularProgress> circularProgress(float progress)

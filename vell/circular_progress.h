@@ -10,8 +10,6 @@
 #include <cstdint>
 #include <vector>
 
-struct SDL_Texture;
-
 namespace vell {
 
 class CircularProgress : public WidgetT<CircularProgress, Widget> {
@@ -19,7 +17,6 @@ public:
     static constexpr const char* kTypeName = "circular-progress";
 
     CircularProgress();
-    ~CircularProgress() override;
 
     Size measure(UiContext& ctx, float availW, float availH) override;
     void update(UiContext& ctx, float dt) override;
@@ -38,10 +35,6 @@ public:
     float time = 0;
 
 private:
-    void releaseTexture();
-
-    SDL_Texture* m_texture = nullptr;
-    int m_textureSide = 0;
     std::vector<uint32_t> m_pixels;
 };
 

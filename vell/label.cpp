@@ -19,7 +19,7 @@ bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 
 std::string ellipsize(std::string_view text, float maxWidth, const std::function<float(std::string_view)>& measure)
 {
-    if (measure(text) <= maxWidth)
+    if (text.empty() || measure(text) <= maxWidth)
         return std::string(text);
     // Every place a cut may land: never before a continuation byte.
     std::vector<size_t> cuts;
@@ -41,7 +41,7 @@ std::string ellipsize(std::string_view text, float maxWidth, const std::function
         else
             hi = mid - 1;
     }
-    return withEllipsis(cuts.empty() ? 0 : cuts[lo]);
+    return withEllipsis(cuts[lo]);
 }
 
 void Label::setText(std::string text)

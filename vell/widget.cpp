@@ -318,8 +318,12 @@ Size Widget::measureConstrained(UiContext& ctx, float availW, float availH)
     float w = specSize(s.width, availW);
     float h = specSize(s.height, availH);
     if (w < 0 || h < 0) {
-        float innerW = shrink(w < 0 ? availW : w, padW);
-        float innerH = shrink(h < 0 ? availH : h, padH);
+        // A maximum narrows the space the content is measured in, so wrapped
+        // text is measured at the width it will be drawn at.
+        float spaceW = w < 0 && s.maxWidth ? std::min(availW, s.maxWidth.value) : availW;
+        float spaceH = h < 0 && s.maxHeight ? std::min(availH, s.maxHeight.value) : availH;
+        float innerW = shrink(w < 0 ? spaceW : w, padW);
+        float innerH = shrink(h < 0 ? spaceH : h, padH);
         Size content = measure(ctx, innerW, innerH);
         if (w < 0)
             w = content.w + padW;

@@ -9,8 +9,9 @@ namespace {
 
 std::vector<WidgetWatcher*>& liveWatchers()
 {
-    static std::vector<WidgetWatcher*> watchers;
-    return watchers;
+    // Never destroyed: widgets held by other statics may die after it would.
+    static auto* watchers = new std::vector<WidgetWatcher*>;
+    return *watchers;
 }
 
 } // namespace

@@ -102,6 +102,8 @@ TEST_F(SwappedEngineTest, EscapeConfirmsAndReturnCancels) {
 }
 
 TEST_F(EngineInputTest, KeyboardIsIgnoredWhileAControllerIsAttached) {
+    // The offscreen window never has input focus; let the pad report anyway.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
     desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
@@ -221,4 +223,21 @@ TEST_F(EngineInputTest, DraggingPastTheThresholdHandsThePointerToAnAncestor) {
     step();
     EXPECT_EQ(clicks, 0) << "a drag never activates";
     EXPECT_EQ(engine->pressedWidget(), nullptr);
+}
+
+// A renderer that accepts vsync need not block (offscreen, dummy): the loop
+// still sleeps off the rest of each frame so an idle UI does not spin a core.
+TEST_F(EngineTest, PacingSleepsTheRestOfTheFrameEvenWithVsync) {
+    Settings s = vell_testing::headlessSettings();
+    s.vsync = true;
+    start(s);
+    double before = clock->slept();
+    step(10);
+    EXPECT_NEAR(clock->slept() - before, 10 * 0.016, 1e-9) << "16 whole ms per 60 Hz frame";
+
+    s.fps = 0;
+    start(s);
+    before = clock->slept();
+    step(10);
+    EXPECT_EQ(clock->slept(), before) << "uncapped";
 }

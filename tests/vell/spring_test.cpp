@@ -35,16 +35,6 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SpringKinds,
         SpringKind { "radius", Spring::radius(), 0, 24 }, SpringKind { "focus", Spring::focus(), 0, 1 }),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Spring, KindConstantsAndInitialValues)
-{
-    EXPECT_EQ(Spring::opacity().value, 1);
-    EXPECT_EQ(Spring::scale().value, 1);
-    EXPECT_EQ(Spring::focus().value, 0);
-    EXPECT_FLOAT_EQ(Spring::colorChannel().epsilon, 0.2f);
-    EXPECT_EQ(Spring::colorChannel().stiffness, 560);
-    EXPECT_EQ(Spring::scale().damping, 0.5f);
-}
-
 TEST(Spring, SnapsOnlyWhenBothDistanceAndVelocityAreSmall)
 {
     Spring s = Spring::colorChannel();
@@ -91,20 +81,6 @@ TEST(Spring, SubSteppingMakesResultsIndependentOfFrameSplit)
     halves.step(0.016f);
     halves.step(0.016f);
     EXPECT_NEAR(whole.value, halves.value, 0.05f);
-}
-
-TEST(Spring, ColorSpringMovesAllChannels)
-{
-    ColorSpring c;
-    c.setTarget({ 255, 128, 0, 255 });
-    c.step(0.016f);
-    Color v = c.value();
-    EXPECT_GT(v.r, 0);
-    EXPECT_GT(v.g, 0);
-    EXPECT_EQ(v.b, 0);
-    EXPECT_GT(v.a, 0);
-    c.snap();
-    EXPECT_EQ(c.value(), (Color { 255, 128, 0, 255 }));
 }
 
 } // namespace

@@ -18,25 +18,6 @@ public:
     static constexpr const char* kTypeName = "button";
 };
 
-TEST(StyleRecord, MergeCopiesOnlySetProperties)
-{
-    Style base;
-    base.gap = 4;
-    base.radius = 8;
-    base.background = colorToken("surface");
-    Style top;
-    top.radius = 16;
-    top.wrap = false; // set to false still counts as set
-    base.merge(top);
-    EXPECT_EQ(base.gap.value, 4);
-    EXPECT_EQ(base.radius.value, 16);
-    EXPECT_TRUE(base.wrap.set);
-    EXPECT_FALSE(base.wrap.value);
-    ASSERT_TRUE(base.background.set);
-    EXPECT_EQ(base.background.value->token, "surface");
-    EXPECT_FALSE(base.clip.set);
-}
-
 // Type class, then for each class its exact name and type.name, then inline.
 TEST(StyleResolution, LayersApplyInOrder)
 {

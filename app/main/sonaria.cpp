@@ -8,6 +8,7 @@
 #include "app/ui/albums_page.h"
 #include "app/ui/app_styles.h"
 #include "app/ui/artists_page.h"
+#include "app/ui/device_profile.h"
 #include "app/ui/favorites_page.h"
 #include "app/ui/home_page.h"
 #include "app/ui/login_page.h"
@@ -42,11 +43,6 @@ constexpr float kDrawerWidth = 430.0f;
 
 constexpr unsigned kCloudDone = 0xE2BF;
 constexpr unsigned kCloudOff = 0xE2C1;
-
-// Device profile of this build: the desktop window.
-constexpr bool kCompactNavigation = false;
-constexpr int kRequestWorkers = 3;
-constexpr int kDownloadWorkers = 2;
 
 struct NavRow {
     int32_t icon;
@@ -167,8 +163,8 @@ int Sonaria::run()
     s.store.load();
     const vell::Settings settings = desktopSettings(s.store);
     s.net.insecure = s.store.insecure;
-    s.net.requestPool.start(kRequestWorkers);
-    s.net.downloadPool.start(kDownloadWorkers);
+    s.net.requestPool.start(deviceProfile().requestWorkers);
+    s.net.downloadPool.start(deviceProfile().downloadWorkers);
 
     if (!m_engine.init(settings)) {
         std::fprintf(stderr, "VellUI init failed: %s\n", SDL_GetError());
@@ -292,7 +288,7 @@ void Sonaria::buildMain()
 void Sonaria::addNavButtons()
 {
     for (unsigned slot = 0; slot < kSlotCount; ++slot) {
-        if (kCompactNavigation && !kNavRows[slot].compact)
+        if (deviceProfile().compactNavigation && !kNavRows[slot].compact)
             continue;
         auto button = vell::button("", kNavRows[slot].icon, "nav");
         button->group = "nav";

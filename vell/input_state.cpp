@@ -132,9 +132,10 @@ void InputState::tickRepeat(float dt) {
 }
 
 void InputState::keyEvent(const SDL_KeyboardEvent& key, bool isDown) {
-    if (controller && !keyboardWithController)
-        return;
-    if (isDown && (key.repeat || textInput))
+    // Key-ups always pass: a key held when a controller arrives (or a text field
+    // takes the keys) would otherwise stay held, a direction repeating for good.
+    bool ignored = controller && !keyboardWithController;
+    if (isDown && (ignored || key.repeat || textInput))
         return;
     SDL_Keycode sym = key.keysym.sym;
     // I/K and J/L stand in for the right stick; a release only recentres an

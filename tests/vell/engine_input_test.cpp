@@ -110,14 +110,18 @@ TEST_F(EngineInputTest, KeyboardIsIgnoredWhileAControllerIsAttached) {
     desc.naxes = SDL_CONTROLLER_AXIS_MAX;
     desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
     desc.name = "Test pad";
+    key(SDLK_RIGHT, true);
+    step();
     int index = SDL_JoystickAttachVirtualEx(&desc);
     if (index < 0)
         GTEST_SKIP() << "no virtual joystick: " << SDL_GetError();
     step(2);
     ASSERT_NE(engine->input().controller, nullptr) << "device-added opens the controller";
+    key(SDLK_RIGHT, false);
 
     tap(SDLK_RETURN);
     EXPECT_EQ(counter.hits[Cross], 0);
+    EXPECT_FALSE(engine->input().held(Right)) << "a key held across the attach is still released";
 
     SDL_Joystick* pad = SDL_GameControllerGetJoystick(engine->input().controller);
     SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);

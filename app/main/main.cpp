@@ -1,8 +1,11 @@
-#include <cstdio>
+#include "app/core/platform_hooks.h"
+#include "app/main/sonaria.h"
 
-// The application's entry lands with the controller; until then the binary only says so.
+// No command-line options: directories come from the environment, settings from config.json.
 int main()
 {
-    std::puts("Sonaria: the application is not assembled yet; run 'make test' to exercise the parts built so far.");
-    return 0;
+    cad::platform::start();
+    const int status = cad::runSonaria();
+    cad::platform::end();
+    return status;
 }

@@ -1,0 +1,497 @@
+#include "app/main/sonaria.h"
+
+#include "app/core/platform.h"
+#include "app/core/platform_hooks.h"
+#include "app/main/connecting_view.h"
+#include "app/main/test_hooks.h"
+#include "app/player/stream_cache_trim.h"
+#include "app/ui/albums_page.h"
+#include "app/ui/app_styles.h"
+#include "app/ui/artists_page.h"
+#include "app/ui/device_profile.h"
+#include "app/ui/favorites_page.h"
+#include "app/ui/home_page.h"
+#include "app/ui/login_page.h"
+#include "app/ui/nav.h"
+#include "app/ui/now_playing_page.h"
+#include "app/ui/offline_page.h"
+#include "app/ui/online_state.h"
+#include "app/ui/playlists_page.h"
+#include "app/ui/search_page.h"
+#include "app/ui/services.h"
+#include "app/ui/settings_page.h"
+#include "app/ui/text_field.h"
+#include "vell/button.h"
+#include "vell/engine.h"
+#include "vell/image.h"
+
+#include <SDL_ttf.h>
+
+#include <array>
+#include <cstdio>
+
+namespace cad {
+namespace {
+
+constexpr unsigned kSlotCount = 9;
+constexpr unsigned kHomeSlot = 0;
+constexpr unsigned kSearchSlot = 4;
+constexpr unsigned kOfflineSlot = 6;
+constexpr unsigned kNowPlayingSlot = 7;
+constexpr float kPingInterval = 30.0f;
+constexpr float kDrawerWidth = 430.0f;
+
+constexpr unsigned kCloudDone = 0xE2BF;
+constexpr unsigned kCloudOff = 0xE2C1;
+
+struct NavRow {
+    int32_t icon;
+    bool compact; // present when the profile asks for compact navigation
+};
+
+constexpr std::array<NavRow, kSlotCount> kNavRows { {
+    { 0xE88A, true },  // home
+    { 0xE019, true },  // albums
+    { 0xE7FD, false }, // artists
+    { 0xE03D, false }, // playlists
+    { 0xE8B6, true },  // search
+    { 0xE87D, false }, // favourites
+    { 0xE90A, true },  // offline
+    { 0xE405, true },  // now playing
+    { 0xE8B8, true },  // settings
+} };
+
+std::shared_ptr<Page> makeNavPage(unsigned slot)
+{
+    switch (slot) {
+    case 0: return std::make_shared<HomePage>();
+    case 1: return std::make_shared<AlbumsPage>();
+    case 2: return std::make_shared<ArtistsPage>();
+    case 3: return std::make_shared<PlaylistsPage>();
+    case 4: return std::make_shared<SearchPage>();
+    case 5: return std::make_shared<FavoritesPage>();
+    case 6: return std::make_shared<OfflinePage>();
+    case 7: return std::make_shared<NowPlayingPage>();
+    default: return std::make_shared<SettingsPage>();
+    }
+}
+
+struct NavEntry {
+    std::shared_ptr<Page> page;
+    vell::ViewPtr view;
+    std::shared_ptr<vell::Button> button;
+};
+
+// A user font in the data directory replaces the shipped one, unless SDL_ttf
+// cannot open it.
+std::string usableFontPath()
+{
+    const std::string shipped = platform::assetPath("fonts/font.ttf");
+    const std::string chosen = platform::fontPath();
+    if (chosen == shipped)
+        return chosen;
+    if (!TTF_WasInit() && TTF_Init() != 0)
+        return shipped;
+    TTF_Font* probe = TTF_OpenFont(chosen.c_str(), 16);
+    if (!probe)
+        return shipped;
+    TTF_CloseFont(probe);
+    return chosen;
+}
+
+vell::Settings desktopSettings(const Store& store)
+{
+    vell::Settings settings;
+    settings.windowWidth = settings.logicalWidth = 1280;
+    settings.windowHeight = settings.logicalHeight = 720;
+    settings.fullscreen = false;
+    settings.resizable = true;
+    settings.assetBudget = 100663296;
+    settings.assetLimit = 1024;
+    settings.title = "Sonaria";
+    settings.fontPath = usableFontPath();
+    settings.iconFontPath = platform::assetPath("fonts/MaterialIcons-Regular.ttf");
+    settings.themeMode = store.dark ? 0 : 1;
+    settings.styleOverrides = appStyles();
+    return settings;
+}
+
+class Sonaria {
+public:
+    int run();
+
+private:
+    void begin();
+    void ping(bool verbose);
+    void hookNav();
+    void addNavButtons();
+    void installBindings();
+    void selectNav(unsigned slot);
+    void updateOnline(bool announce);
+    void buildMain();
+    void showLogin();
+    void signOut();
+    void onEvent(const SDL_Event& event);
+    void onFrame(float seconds);
+
+    // Shows `view` as the only entry of the view stack and hands focus to it.
+    void replaceStack(const vell::ViewPtr& view);
+    void toggleQueue();
+    void toggleFullScreen();
+    void useKeyboardNames();
+    void toast(const std::string& title, const std::string& detail, unsigned icon, float seconds);
+
+    // Transport of the play queue (cad::PlayerCore): the global keys and media
+    // keys call these; they do nothing until the player layer is built.
+    void togglePause() {}
+    void previous() {}
+    void next() {}
+
+    vell::Engine m_engine;
+    vell::Shell* m_shell = nullptr;
+    std::array<NavEntry, kSlotCount> m_slots;
+    vell::ViewPtr m_loginView;
+    std::shared_ptr<LoginPage> m_loginPage;
+    bool m_reachable = false;
+    bool m_started = false;
+    float m_pingTimer = 0;
+};
+
+int Sonaria::run()
+{
+    Services& s = services();
+    s.store.load();
+    const vell::Settings settings = desktopSettings(s.store);
+    s.net.insecure = s.store.insecure;
+    s.net.requestPool.start(deviceProfile().requestWorkers);
+    s.net.downloadPool.start(deviceProfile().downloadWorkers);
+
+    if (!m_engine.init(settings)) {
+        std::fprintf(stderr, "VellUI init failed: %s\n", SDL_GetError());
+        return 1;
+    }
+    s.engine = &m_engine;
+    m_shell = &m_engine.shell();
+    m_engine.theme().setAccent(s.store.palette);
+    if (!m_engine.input().controller)
+        useKeyboardNames();
+
+    // The play queue (cad::PlayerCore) is created here once the player layer
+    // exists: restoreQueue, onMessage toasts, services().player.
+    s.store.volume = std::clamp(s.store.volume, 0.0f, 1.0f);
+    m_engine.music().setVolume(s.store.volume);
+
+    trimStreamCache(platform::cacheDir() + "/tracks");
+    // The download-finished toasts are installed on cad::Downloads here once it exists.
+
+    hookNav();
+    auto logo = vell::image(platform::assetPath("logo.png"));
+    logo->style().width = vell::SizeSpec::fixed(64);
+    logo->style().height = vell::SizeSpec::fixed(64);
+    logo->style().radius = 32;
+    m_shell->navHeader->add(logo);
+    addNavButtons();
+    // The queue drawer (cad::QueueDrawer) goes into the drawer once it exists.
+    m_shell->drawer->style().width = vell::SizeSpec::fixed(kDrawerWidth);
+    m_shell->nav->visible = false;
+    installBindings();
+    m_engine.onEvent = [this](const SDL_Event& event) { onEvent(event); };
+    m_engine.onFrame = [this](float seconds) { onFrame(seconds); };
+
+    begin();
+    while (m_engine.frame()) {
+    }
+
+    // The play queue is saved here first once the player layer exists.
+    s.store.save();
+    s.net.shutdown();
+    s.engine = nullptr;
+    nav() = Nav {}; // the hooks point at this controller
+    return 0;
+}
+
+void Sonaria::useKeyboardNames()
+{
+    m_engine.input().mergeButtonNames({
+        { vell::Cross, { "Z", 0 } },
+        { vell::Circle, { "X", 0 } },
+        { vell::Square, { "A", 0 } },
+        { vell::Triangle, { "S", 0 } },
+        { vell::L, { "Q", 0 } },
+        { vell::R, { "W", 0 } },
+        { vell::Start, { "Space", 0 } },
+        { vell::Select, { "V", 0 } },
+    });
+}
+
+void Sonaria::installBindings()
+{
+    auto& bindings = m_engine.bindings();
+    bindings.push_back({ vell::Start, "Play/Pause", [this] { togglePause(); }, true });
+    bindings.push_back({ vell::Select, "Up next", [this] { toggleQueue(); }, true });
+    bindings.push_back({ vell::L, "Previous", [this] { previous(); }, true });
+    bindings.push_back({ vell::R, "Next", [this] { next(); }, true });
+}
+
+// ---- Start-up decision ----
+
+void Sonaria::begin()
+{
+    Services& s = services();
+    if (!s.store.hasCredentials()) {
+        showLogin();
+        return;
+    }
+    s.subsonic.configure({ s.store.url, s.store.user, s.store.salt, s.store.token });
+    replaceStack(connectingView());
+    m_shell->nav->visible = false;
+    if (s.store.offlineForced) {
+        m_reachable = false;
+        buildMain();
+        return;
+    }
+    s.subsonic.ping([this](bool ok, const std::string&) {
+        m_reachable = ok;
+        buildMain();
+    });
+}
+
+void Sonaria::showLogin()
+{
+    m_loginPage = std::make_shared<LoginPage>();
+    m_loginView = presentPage(m_loginPage);
+    replaceStack(m_loginView);
+    m_shell->nav->visible = false;
+}
+
+void Sonaria::buildMain()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    updateOnline(false);
+    for (unsigned slot = 0; slot < kSlotCount; ++slot) {
+        m_slots[slot].page = makeNavPage(slot);
+        m_slots[slot].view = presentPage(m_slots[slot].page);
+    }
+    m_shell->nav->visible = true;
+    const Store& store = services().store;
+    const bool online = services().online;
+    selectNav(online ? kHomeSlot : kOfflineSlot);
+    if (!online && store.hasCredentials() && !store.offlineForced)
+        toast("Offline mode", "Couldn't reach the server", kCloudOff, 5.0f);
+    m_loginView.reset();
+    m_loginPage.reset();
+    // The player's flushScrobbles() runs here once the player layer exists.
+}
+
+void Sonaria::addNavButtons()
+{
+    for (unsigned slot = 0; slot < kSlotCount; ++slot) {
+        if (deviceProfile().compactNavigation && !kNavRows[slot].compact)
+            continue;
+        auto button = vell::button("", kNavRows[slot].icon, "nav");
+        button->group = "nav";
+        button->onClick = [this, slot] { selectNav(slot); };
+        m_slots[slot].button = button;
+        m_shell->navBody->add(button);
+    }
+}
+
+// ---- Navigation ----
+
+void Sonaria::replaceStack(const vell::ViewPtr& view)
+{
+    m_shell->viewStack.clear();
+    m_shell->viewStack.push_back(view);
+    m_shell->show(view, 1);
+    m_shell->handOverFocus(view);
+    testhooks::log("view", view->title);
+}
+
+void Sonaria::selectNav(unsigned slot)
+{
+    if (slot >= kSlotCount || !m_slots[slot].page)
+        return;
+    if (m_shell->drawerOpen())
+        m_shell->closeDrawer();
+    if (m_shell->viewHost->current() != m_slots[slot].view)
+        replaceStack(m_slots[slot].view);
+    for (unsigned i = 0; i < kSlotCount; ++i) {
+        auto& button = m_slots[i].button;
+        if (!button || button->checked == (i == slot))
+            continue;
+        button->setChecked(i == slot);
+        if (button->onChange)
+            button->onChange(i == slot);
+    }
+}
+
+void Sonaria::toggleQueue()
+{
+    if (m_shell->drawerOpen())
+        m_shell->closeDrawer();
+    else
+        m_shell->openDrawer();
+}
+
+void Sonaria::hookNav()
+{
+    Nav& n = nav();
+    // openAlbum, openPlaylist and openArtist push the detail pages
+    // (cad::CollectionPage, cad::ArtistPage) once they exist; unset hooks are skipped.
+    n.showNowPlaying = [this] { selectNav(kNowPlayingSlot); };
+    n.toggleQueue = [this] { toggleQueue(); };
+    n.showOffline = [this] { selectNav(kOfflineSlot); };
+    n.showHome = [this] { selectNav(kHomeSlot); };
+    n.showSearch = [this] { selectNav(kSearchSlot); };
+    n.checkServer = [this] { ping(true); };
+    n.refreshOnline = [this] { updateOnline(true); };
+    n.signedIn = [this] {
+        m_reachable = true;
+        buildMain();
+    };
+    n.signOut = [this] { signOut(); };
+    n.toast = [this](const std::string& title, const std::string& detail, float seconds, unsigned icon) {
+        m_shell->toast(title, detail, icon, seconds);
+        testhooks::log("toast", title, detail);
+    };
+}
+
+void Sonaria::toast(const std::string& title, const std::string& detail, unsigned icon, float seconds)
+{
+    cad::toast(title, detail, icon, seconds);
+}
+
+// ---- Online state ----
+
+void Sonaria::updateOnline(bool announce)
+{
+    Services& s = services();
+    const bool online = isOnline(m_reachable, s.store);
+    const bool changed = online != s.online;
+    s.online = online;
+    // The cover cache's and the player's offline flags follow here once they exist.
+    if (!changed || !announce || !m_started)
+        return;
+    if (online)
+        toast("Back online", "", kCloudDone, 3.5f); // then the player's flushScrobbles()
+    else
+        toast("Offline mode", "", kCloudOff, 3.5f);
+}
+
+void Sonaria::ping(bool verbose)
+{
+    if (!services().store.hasCredentials())
+        return;
+    services().subsonic.ping([this, verbose](bool ok, const std::string& error) {
+        m_reachable = ok;
+        updateOnline(true);
+        if (ok && verbose && services().store.offlineForced)
+            toast("Server reachable", "Turn off offline mode to use it", kCloudDone, 3.5f);
+        if (!ok && verbose)
+            toast("Couldn't reach the server", error, kCloudOff, 5.0f);
+    });
+}
+
+void Sonaria::signOut()
+{
+    // The player's clear() and the downloads' cancellation come first once those layers exist.
+    Services& s = services();
+    s.store.url.clear();
+    s.store.user.clear();
+    s.store.salt.clear();
+    s.store.token.clear();
+    s.store.save();
+    s.subsonic.configure({});
+    m_reachable = false;
+    m_started = false;
+    updateOnline(false);
+    if (m_shell->drawerOpen())
+        m_shell->closeDrawer();
+    showLogin();
+    m_slots = {};
+    m_shell->navBody->clearChildren();
+    addNavButtons();
+}
+
+// ---- Engine hooks ----
+
+void Sonaria::toggleFullScreen()
+{
+    SDL_Window* window = m_engine.window();
+    if (!window)
+        return;
+    const Uint32 flags = SDL_GetWindowFlags(window);
+    const bool full = flags & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+void Sonaria::onEvent(const SDL_Event& event)
+{
+    TextField* field = TextField::editingField();
+    if (field && !field->dialogMode && field->handleEvent(event))
+        return;
+    if (event.type != SDL_KEYDOWN)
+        return;
+    switch (event.key.keysym.sym) {
+    case SDLK_F11: toggleFullScreen(); break;
+    case SDLK_AUDIONEXT: next(); break;
+    case SDLK_AUDIOPREV: previous(); break;
+    case SDLK_AUDIOSTOP:
+    case SDLK_AUDIOPLAY: togglePause(); break;
+    default: break;
+    }
+}
+
+void Sonaria::onFrame(float seconds)
+{
+    platform::frame();
+    TextField* field = TextField::editingField();
+    std::string entered;
+    if (field && field->dialogMode) {
+        // The submit may close the page that owns the field.
+        auto keepAlive = field->shared_from_this();
+        const auto result = platform::pollTextDialog(entered);
+        if (result != platform::DialogResult::None) {
+            TextField::noteDialogResult(SDL_GetTicks());
+            if (result == platform::DialogResult::Accepted) {
+                field->setText(entered);
+                if (field->onChange)
+                    field->onChange(field->text);
+                if (auto submit = field->onSubmit)
+                    submit(field->text);
+            }
+            // The submit may have moved the edit to another field already.
+            if (field->editing && field->dialogMode)
+                field->endEdit();
+        }
+    }
+    Services& s = services();
+    s.net.poll();
+    // Queued downloads start here (two at a time) and the player ticks here,
+    // once the download and player layers exist.
+    for (auto& slot : m_slots) {
+        if (slot.page)
+            slot.page->tick(seconds);
+    }
+    if (m_loginPage)
+        m_loginPage->tick(seconds);
+
+    m_pingTimer += seconds * testhooks::clockScale();
+    if (m_started && !m_reachable && !s.store.offlineForced && m_pingTimer > kPingInterval) {
+        m_pingTimer = 0;
+        if (s.store.hasCredentials())
+            ping(false);
+    }
+}
+
+} // namespace
+
+int runSonaria()
+{
+    Sonaria app;
+    return app.run();
+}
+
+} // namespace cad

@@ -1,0 +1,36 @@
+#include "app/player/stream_cache_trim.h"
+
+#include "app/core/platform.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace cad {
+
+int trimStreamCache(const std::string& directory, int64_t limit)
+{
+    std::vector<platform::FileEntry> files;
+    int64_t total = 0;
+    for (auto& entry : platform::listFiles(directory)) {
+        if (!entry.regular)
+            continue;
+        total += entry.size;
+        files.push_back(std::move(entry));
+    }
+    if (total <= limit)
+        return 0;
+    std::stable_sort(files.begin(), files.end(),
+        [](const platform::FileEntry& a, const platform::FileEntry& b) { return a.modified < b.modified; });
+    int removed = 0;
+    for (const auto& file : files) {
+        if (total <= limit)
+            break;
+        // A file that cannot be removed still counts as gone: the trim never loops.
+        if (platform::removeFile(file.path))
+            ++removed;
+        total -= file.size;
+    }
+    return removed;
+}
+
+} // namespace cad

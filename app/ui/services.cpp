@@ -1,0 +1,11 @@
+#include "app/ui/services.h"
+
+namespace cad {
+
+Services& services()
+{
+    static Services instance;
+    return instance;
+}
+
+} // namespace cad

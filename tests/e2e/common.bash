@@ -1,0 +1,147 @@
+# Shared by the end-to-end scripts (sourced, not run by ctest: no .sh suffix).
+# Each script is run as: bash script.sh <path-of-sonaria> <build-dir>.
+# It gets its own Xvfb display, a temporary CADDIS_HOME, dummy audio and, when
+# it asks for one, its own Subsonic test server on a free port.
+
+set -u
+
+APP=${1:?path of the sonaria binary}
+BUILD=${2:?build directory}
+SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+TEST_NAME=$(basename "$0" .sh)
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/sonaria-e2e-$TEST_NAME.XXXXXX")
+SHOTS="$BUILD/e2e-screens/$TEST_NAME"
+mkdir -p "$SHOTS" "$WORK/home"
+rm -f "$SHOTS"/*.png
+
+export CADDIS_HOME="$WORK/home"
+export SDL_AUDIODRIVER=dummy
+export SONARIA_TEST_LOG="$WORK/hooks.log"
+export XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+# Sanitizer builds: the X11 and D-Bus libraries SDL loads at run time keep a
+# little memory past exit (unloaded by then, so it cannot even be attributed);
+# leaks are the unit suites' business, these runs check behaviour.
+export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+unset XDG_DATA_HOME XDG_CACHE_HOME
+DATA_DIR="$CADDIS_HOME/data"
+CONFIG="$DATA_DIR/config.json"
+
+XVFB_PID=""
+SERVER_PID=""
+APP_PID=""
+SERVER_PORT=""
+
+cleanup() {
+    for pid in $APP_PID $SERVER_PID $XVFB_PID; do
+        kill -TERM "$pid" 2>/dev/null
+    done
+    for pid in $APP_PID $SERVER_PID $XVFB_PID; do
+        for _ in $(seq 1 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -KILL "$pid" 2>/dev/null
+    done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL ($TEST_NAME): $*" >&2
+    [ -f "$WORK/app.log" ] && sed 's/^/  app: /' "$WORK/app.log" >&2
+    [ -f "$SONARIA_TEST_LOG" ] && sed 's/^/  hooks: /' "$SONARIA_TEST_LOG" >&2
+    exit 1
+}
+
+# Polls a shell condition every 0.1 s for up to $1 seconds.
+wait_for() {
+    local seconds=$1; shift
+    local tries=$((seconds * 10))
+    for _ in $(seq 1 "$tries"); do
+        if eval "$@"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Xvfb chooses a free display itself and reports it through -displayfd.
+start_display() {
+    local fdfile="$WORK/display"
+    Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$fdfile" >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    wait_for 10 '[ -s "$fdfile" ]' || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$fdfile" | tr -d '[:space:]')"
+}
+
+free_port() {
+    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()'
+}
+
+# start_server PORT USER PASSWORD: our Subsonic test server on 127.0.0.1:PORT.
+start_server() {
+    local portfile="$WORK/server.port"
+    rm -f "$portfile"
+    python3 "$SOURCE_DIR/tests/server/subsonic_server.py" --port "$1" --port-file "$portfile" \
+        --user "$2" --password "$3" >"$WORK/server.log" 2>&1 &
+    SERVER_PID=$!
+    wait_for 90 '[ -s "$portfile" ]' || fail "test server did not start: $(cat "$WORK/server.log")"
+    SERVER_PORT=$(cat "$portfile")
+}
+
+stop_server() {
+    kill -TERM "$SERVER_PID" 2>/dev/null
+    wait "$SERVER_PID" 2>/dev/null
+    SERVER_PID=""
+}
+
+# The /rest requests the server saw, as JSON.
+server_requests() {
+    curl -s "http://127.0.0.1:$SERVER_PORT/__test/requests"
+}
+
+# start_app BINARY: runs it in the background and waits for its window.
+start_app() {
+    "$1" >"$WORK/app.log" 2>&1 &
+    APP_PID=$!
+    # Generous: sanitizer builds start slowly on a busy machine.
+    wait_for 60 'xdotool search --name "^Sonaria$" >/dev/null 2>&1' || fail "no Sonaria window"
+    # Let the first view finish fading in.
+    sleep 1.5
+}
+
+# Ends the app with SIGTERM (SDL turns it into a quit) and checks its exit status.
+stop_app() {
+    kill -TERM "$APP_PID"
+    local status=0
+    wait "$APP_PID" || status=$?
+    APP_PID=""
+    [ "$status" -eq 0 ] || fail "sonaria exited with status $status"
+}
+
+shot() {
+    import -window root "$SHOTS/$1.png" || fail "screenshot $1"
+}
+
+# Mean grey level (0-255) of the 64 x 64 logo area in the navigation rail: the
+# light logo is there only once the main pages are shown.
+logo_brightness() {
+    convert "$SHOTS/$1.png" -crop 64x64+22+12 -colorspace Gray -format '%[fx:int(255*mean)]' info:
+}
+
+# Types into the field being edited, then Return: submitting a login field
+# moves the editing on to the next one.
+type_line() {
+    xdotool type --delay 20 "$1"
+    sleep 0.2
+    xdotool key Return
+    sleep 0.3
+}
+
+# Return on the focused field begins editing it.
+begin_editing() {
+    xdotool key Return
+    sleep 0.3
+}
+
+# json_field FILE KEY: one value of a JSON object file.
+json_field() {
+    python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))[sys.argv[2]])' "$1" "$2"
+}

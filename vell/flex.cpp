@@ -38,9 +38,9 @@ float flexWeight(const Axes& axes, const FlexItem& item)
 {
     if (item.grow > 0)
         return item.grow;
-    const SizeSpec& spec = axes.mainSpec(item);
-    if (spec.mode == SizeMode::Fill)
-        return std::max(kMinFillWeight, spec.value);
+    const SizeSpec& sizeSpec = axes.mainSpec(item);
+    if (sizeSpec.mode == SizeMode::Fill)
+        return std::max(kMinFillWeight, sizeSpec.value);
     return 0;
 }
 
@@ -264,7 +264,7 @@ void Flex::collectItems(UiContext& ctx, std::vector<Widget*>& widgets, std::vect
         if (!child->visible)
             continue;
         if (child->styleDirty)
-            child->restyle(ctx); // added during this frame: its margins and specs are needed now
+            child->restyle(ctx); // added during this frame: its margins and size specs are needed now
         widgets.push_back(child.get());
         items.push_back(FlexItem::fromWidget(*child));
     }

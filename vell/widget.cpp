@@ -282,16 +282,16 @@ float shrink(float available, float amount)
     return std::max(0.0f, available - amount);
 }
 
-// The size one axis takes from its spec, or a negative value for "from content".
-float specSize(const Optional<SizeSpec>& spec, float available)
+// The size one axis takes from its size spec, or a negative value for "from content".
+float specSize(const Optional<SizeSpec>& sizeSpec, float available)
 {
-    if (!spec.set)
+    if (!sizeSpec.set)
         return -1;
-    switch (spec.value.mode) {
+    switch (sizeSpec.value.mode) {
     case SizeMode::Fixed:
-        return std::max(0.0f, spec.value.value);
+        return std::max(0.0f, sizeSpec.value.value);
     case SizeMode::Percent:
-        return isUnbounded(available) ? -1 : std::max(0.0f, available * spec.value.value / 100);
+        return isUnbounded(available) ? -1 : std::max(0.0f, available * sizeSpec.value.value / 100);
     case SizeMode::Fill:
         return isUnbounded(available) ? -1 : std::max(0.0f, available);
     case SizeMode::Auto:

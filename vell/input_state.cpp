@@ -9,6 +9,15 @@ InputState::InputState() {
         buttonNames[b] = ButtonName{padButtonName(b), 0};
 }
 
+const std::map<int32_t, ButtonName>& keyboardButtonNames()
+{
+    static const std::map<int32_t, ButtonName> names = {
+        { Cross, { "Z", 0 } }, { Circle, { "X", 0 } }, { Square, { "A", 0 } }, { Triangle, { "S", 0 } },
+        { L, { "Q", 0 } }, { R, { "W", 0 } }, { Start, { "Space", 0 } }, { Select, { "V", 0 } },
+    };
+    return names;
+}
+
 void InputState::mergeButtonNames(const std::map<int32_t, ButtonName>& names) {
     for (const auto& [button, name] : names)
         buttonNames[button] = name;

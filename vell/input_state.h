@@ -26,6 +26,10 @@ struct ButtonName {
     int32_t fontKind = 0;
 };
 
+// The keyboard keys that press each face, shoulder and menu button ("Z" for Cross, ...):
+// the names a hint bar shows when no game controller is attached.
+const std::map<int32_t, ButtonName>& keyboardButtonNames();
+
 // One logical button as seen this frame.
 struct ButtonState {
     uint8_t held = 0;     // InputSource bits

@@ -212,16 +212,7 @@ int Sonaria::run()
 
 void Sonaria::useKeyboardNames()
 {
-    m_engine.input().mergeButtonNames({
-        { vell::Cross, { "Z", 0 } },
-        { vell::Circle, { "X", 0 } },
-        { vell::Square, { "A", 0 } },
-        { vell::Triangle, { "S", 0 } },
-        { vell::L, { "Q", 0 } },
-        { vell::R, { "W", 0 } },
-        { vell::Start, { "Space", 0 } },
-        { vell::Select, { "V", 0 } },
-    });
+    m_engine.input().mergeButtonNames(vell::keyboardButtonNames());
 }
 
 void Sonaria::installBindings()

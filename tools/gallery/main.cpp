@@ -51,11 +51,7 @@ int main(int, char**)
     }
     // Without a controller the hint bar names the keyboard keys that press each button.
     if (!engine.input().controller) {
-        engine.input().mergeButtonNames({
-            { vell::Cross, { "Z", 0 } }, { vell::Circle, { "X", 0 } }, { vell::Square, { "A", 0 } },
-            { vell::Triangle, { "S", 0 } }, { vell::L, { "Q", 0 } }, { vell::R, { "W", 0 } },
-            { vell::Start, { "Space", 0 } }, { vell::Select, { "V", 0 } },
-        });
+        engine.input().mergeButtonNames(vell::keyboardButtonNames());
     }
     vell::Shell& shell = engine.shell();
 

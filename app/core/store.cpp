@@ -95,6 +95,49 @@ Json Store::settingsJson() const
     return config;
 }
 
+void Store::addOffline(const Song& song, const std::string& file)
+{
+    std::erase_if(offline, [&](const OfflineEntry& entry) { return entry.song.id == song.id; });
+    offline.push_back({ song, file });
+    ++offlineCount;
+    saveOffline();
+}
+
+const OfflineEntry* Store::offlineEntry(const std::string& id) const
+{
+    for (const OfflineEntry& entry : offline) {
+        if (entry.song.id == id)
+            return &entry;
+    }
+    return nullptr;
+}
+
+bool Store::saveOffline() const
+{
+    Json list = Json::array();
+    for (const OfflineEntry& entry : offline) {
+        Json item = Json::object();
+        item.set("song", songToJson(entry.song)).set("file", entry.file);
+        list.push(std::move(item));
+    }
+    std::string text;
+    list.dump(text, -1);
+    return platform::writeFileAtomic(platform::dataDir() + "/offline.json", text);
+}
+
+bool Store::saveScrobbles() const
+{
+    Json list = Json::array();
+    for (const PendingScrobble& entry : pendingScrobbles) {
+        Json item = Json::object();
+        item.set("id", entry.id).set("time", static_cast<double>(entry.time));
+        list.push(std::move(item));
+    }
+    std::string text;
+    list.dump(text, -1);
+    return platform::writeFileAtomic(platform::dataDir() + "/scrobbles.json", text);
+}
+
 bool Store::save() const
 {
     std::string text;

@@ -49,6 +49,16 @@ public:
     // Writes config.json. Returns whether the file was replaced.
     bool save() const;
 
+    // Records a finished download: any entry with the song's id is replaced by one at the
+    // end, then offline.json is written.
+    void addOffline(const Song& song, const std::string& file);
+    // The entry for a song id, or null.
+    const OfflineEntry* offlineEntry(const std::string& id) const;
+    // Writes offline.json (compact). Returns whether the file was replaced.
+    bool saveOffline() const;
+    // Writes scrobbles.json (compact), oldest first.
+    bool saveScrobbles() const;
+
     // Credentials are complete when url, user and token are all set.
     bool hasCredentials() const { return !url.empty() && !user.empty() && !token.empty(); }
 

@@ -33,8 +33,19 @@ void Net::get(const std::string& url, GetCallback done, long timeoutSeconds)
 std::shared_ptr<Transfer> Net::download(const std::string& url, const std::string& path,
                                         DownloadCallback done, bool interactive)
 {
+    return fetchOn(interactive ? requestPool : downloadPool, url, path, std::move(done));
+}
+
+std::shared_ptr<Transfer> Net::fetchStream(const std::string& url, const std::string& path,
+                                           DownloadCallback done)
+{
+    return fetchOn(streamPool, url, path, std::move(done));
+}
+
+std::shared_ptr<Transfer> Net::fetchOn(platform::WorkerPool& pool, const std::string& url,
+                                       const std::string& path, DownloadCallback done)
+{
     auto transfer = std::make_shared<Transfer>();
-    platform::WorkerPool& pool = interactive ? requestPool : downloadPool;
     pool.post([this, url, path, done = std::move(done), transfer]() mutable {
         FetchOutcome outcome = fetchToFile(url, path, *transfer, insecure.load());
         post([done = std::move(done), outcome = std::move(outcome)] {
@@ -64,6 +75,7 @@ void Net::shutdown()
 {
     requestPool.stop();
     downloadPool.stop();
+    streamPool.stop();
     // Destroy the dropped completions outside the lock: their captures may own anything.
     std::deque<std::function<void()>> dropped;
     {

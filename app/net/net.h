@@ -42,6 +42,11 @@ public:
     std::shared_ptr<Transfer> download(const std::string& url, const std::string& path,
                                        DownloadCallback done, bool interactive);
 
+    // Fetches a song to play into `path` like download(), on streamPool, so playback
+    // never waits behind offline downloads. `done` may be empty.
+    std::shared_ptr<Transfer> fetchStream(const std::string& url, const std::string& path,
+                                          DownloadCallback done);
+
     // Runs every queued completion in posting order, on the calling (UI) thread. Completions
     // posted while it runs, including by the callbacks themselves, run in the same pass.
     void poll();
@@ -53,10 +58,13 @@ public:
     // When true, new transfers skip TLS peer and host verification.
     std::atomic<bool> insecure{false};
     platform::WorkerPool requestPool;  // API GETs and interactive downloads
-    platform::WorkerPool downloadPool; // song downloads and stream fetches
+    platform::WorkerPool downloadPool; // song downloads for offline use
+    platform::WorkerPool streamPool;   // stream fetches and prefetches of songs to play
 
 private:
     void post(std::function<void()> completion);
+    std::shared_ptr<Transfer> fetchOn(platform::WorkerPool& pool, const std::string& url,
+                                      const std::string& path, DownloadCallback done);
 
     std::mutex m_completionMutex;
     std::deque<std::function<void()>> m_completions;

@@ -1,0 +1,129 @@
+#pragma once
+// cad::PlayerCore — the application's player: the play queue (shuffle, repeat), the
+// transport, the stream cache, the failure watch, queue.json, and scrobbling.
+// A song is never streamed from a URL: it plays from its downloaded file, else from
+// the stream cache, else (online) its whole stream is fetched into the cache first.
+// UI thread only; transfers run on the Net's pools and complete on the UI thread.
+//
+//   PlayerCore player(net, subsonic, store, engine.music());
+//   player.restoreQueue();
+//   player.onMessage = [](const std::string& text) { toast("Playback problem", text, ...); };
+//   player.setQueue(album.songs, 2);          // plays the third song
+//   ... each frame: player.tick(seconds);
+//
+// Pages read queue, index, shuffle, repeat, active, fetching and changeCount directly
+// and rebuild only when changeCount moved.
+
+#include "app/core/library.h"
+#include "app/core/monotonic_clock.h"
+#include "app/net/transfer.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vell {
+class MusicPlayer;
+}
+
+namespace cad {
+
+class Net;
+class Subsonic;
+class Store;
+
+enum RepeatMode : int { Off = 0, All = 1, One = 2 };
+
+class PlayerCore {
+public:
+    // A one-line problem for the user ("Couldn't play \"Dawn\"").
+    std::function<void(const std::string&)> onMessage;
+
+    // Installs the music player's onFinished (the end-of-track rule).
+    PlayerCore(Net& net, Subsonic& subsonic, Store& store, vell::MusicPlayer& music);
+    ~PlayerCore(); // removes the music player's onFinished
+    PlayerCore(const PlayerCore&) = delete;
+    PlayerCore& operator=(const PlayerCore&) = delete;
+
+    // Replaces the queue and plays position `index` (the first song under shuffle).
+    // An empty list is ignored.
+    void setQueue(std::vector<Song> songs, int index);
+    // Plays position i, clamped to the queue.
+    void playIndex(int i);
+    void next();     // wraps to the first song whatever the repeat mode
+    void previous(); // restarts the song when more than 3 s in
+    void togglePause();
+    void setShuffle(bool on);
+    void toggleShuffle() { setShuffle(!shuffle); }
+    void cycleRepeat(); // Off -> All -> One -> Off
+    void seekFraction(float f);
+    void seekBy(double seconds);
+    void setVolume(float v);
+    void addToQueue(const Song& song);
+    void playNext(const Song& song);
+    void removeAt(int i);
+    void clear();
+
+    // queue.json in the data directory: written by tick() at most every 15 s after a
+    // change, at once by clear(), and by the controller at shutdown.
+    void saveQueue();
+    // Reads queue.json back; nothing starts playing.
+    void restoreQueue();
+
+    // Once per frame: the failure watch, listening time and scrobbles, the 20 s flush
+    // of pending plays and the 15 s queue save. Time is measured with `clock`.
+    void tick(float dt);
+
+    // The downloaded file, else a non-empty stream cache file, else "".
+    std::string localPath(const Song& song) const;
+    // cacheDir()/tracks/<safe id>_<streamKbps>.<mp3 | safe suffix>.
+    std::string cachePath(const Song& song) const;
+
+    // Scrobbling: one submission, delivered now or kept in the store's pending list.
+    void submitScrobble(const std::string& id, long long time);
+    // Sends the oldest pending play; on success the next one, until the list is empty.
+    void flushScrobbles();
+
+    // Read access for the pages.
+    std::vector<Song> queue;      // play order (shuffled when shuffle is on)
+    std::vector<Song> unshuffled; // the order to return to when shuffle goes off
+    int index = -1;
+    bool shuffle = false;
+    int repeat = Off;
+    // Set by the controller whenever the online state changes.
+    bool offline = false;
+    bool active = false;
+    bool fetching = false;
+    bool awaitingStart = false;
+    int playGeneration = 0;
+    int changeCount = 1;
+    int savedCount = 0;
+    vell::MusicPlayer& music() const { return m_music; }
+    const Song* current() const; // the song at index, or null
+
+    // Seconds on a monotonic clock; tests replace it to drive listening time and timers.
+    std::function<double()> clock = monotonicSeconds;
+
+    // Exposed for the scrobble rules and their tests.
+    double playedSeconds = 0;
+    bool scrobbled = false;
+    bool nowPlayingSent = false;
+    bool flushInFlight = false;
+    int64_t startedAt = 0;
+
+private:
+    // (members and helpers as the implementation needs)
+    Net& m_net;
+    Subsonic& m_subsonic;
+    Store& m_store;
+    vell::MusicPlayer& m_music;
+    std::shared_ptr<Transfer> m_streamTransfer;
+    std::shared_ptr<Transfer> m_prefetchTransfer;
+    std::string m_prefetchId;
+    std::mt19937 m_rng;
+};
+
+} // namespace cad

@@ -8,6 +8,7 @@
 //   s.subsonic.ping([](bool ok, const std::string& error) { ... });
 
 #include "app/core/store.h"
+#include "app/net/covers.h"
 #include "app/net/net.h"
 #include "app/net/subsonic.h"
 
@@ -28,6 +29,7 @@ struct Services {
     Net net;
     Subsonic subsonic { net };
     Store store;
+    Covers covers { net, subsonic, store };
     // Not built yet: the cover cache (cad::Covers) and the download queue
     // (cad::Downloads) join here, after the store, when their layers land.
 

@@ -34,6 +34,7 @@ namespace cad {
 class Net;
 class Subsonic;
 class Store;
+struct PendingScrobble;
 
 enum RepeatMode : int { Off = 0, All = 1, One = 2 };
 
@@ -115,7 +116,28 @@ public:
     int64_t startedAt = 0;
 
 private:
-    // (members and helpers as the implementation needs)
+    bool isOnline() const;
+    // url + "\n" + user of the signed-in account, "" when none: pending plays carry it.
+    std::string account() const;
+    void stopMusic();
+    // Puts the song at p first and the others after it in random order; index 0.
+    void shuffleAround(int p);
+    // The music player's duration when known, else the current song's, else 0.
+    double knownDuration() const;
+    void cancelStream();
+    void startFile(const Song& song, const std::string& path);
+    void failCurrent(const std::string& message);
+    void fetchCurrent(const Song& song);
+    void prefetch();
+    // Fetches the song's stream into a temporary of its own (so two transfers of one
+    // song never share a file), moves it to cachePath(song) when complete and trims
+    // the cache. `done` may be empty; it is dropped once this player is gone.
+    std::shared_ptr<Transfer> fetchToCache(const Song& song, std::function<void(bool ok, const std::string& error)> done);
+    void trackFinished();
+    void watchStart();
+    void countListening(double seconds);
+    void sendPending(const PendingScrobble& entry);
+
     Net& m_net;
     Subsonic& m_subsonic;
     Store& m_store;
@@ -123,7 +145,14 @@ private:
     std::shared_ptr<Transfer> m_streamTransfer;
     std::shared_ptr<Transfer> m_prefetchTransfer;
     std::string m_prefetchId;
+    std::string m_startedCacheFile; // the stream cache file handed to the music player, "" for a download
+    double m_flushTimer = 0;
+    double m_saveTimer = 0;
+    double m_lastTick = 0;
+    bool m_ticked = false;
     std::mt19937 m_rng;
+    // Completions hold a weak reference: a reply that outlives the player is dropped.
+    std::shared_ptr<char> m_lifetime = std::make_shared<char>();
 };
 
 } // namespace cad

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 namespace cad {
 
@@ -320,7 +321,7 @@ void PlayerCore::setShuffle(bool on)
         shuffleAround(index);
     } else {
         const Song* playing = current();
-        const std::string id = playing ? playing->id : std::string();
+        const std::optional<std::string> id = playing ? std::optional(playing->id) : std::nullopt;
         queue = unshuffled;
         index = 0;
         for (size_t k = 0; k < queue.size(); ++k) {
@@ -494,9 +495,9 @@ void PlayerCore::watchStart()
     const Song* song = current();
     if (!song)
         return;
-    // Only the stream cache copy goes: a later attempt fetches the stream again, and a
-    // downloaded file is the user's to delete.
-    if (!m_startedCacheFile.empty())
+    // Only the stream cache copy goes, and only when the mixer could have read it: a
+    // later attempt fetches the stream again; a downloaded file is the user's to delete.
+    if (!m_startedCacheFile.empty() && m_music.audioOpen())
         platform::removeFile(m_startedCacheFile);
     m_startedCacheFile.clear();
     failCurrent("Couldn't play " + quoted(song->title));

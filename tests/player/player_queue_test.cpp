@@ -188,6 +188,16 @@ TEST_F(ThreadedPlayer, AFileThatWillNotPlayLosesOnlyItsStreamCacheCopy)
     EXPECT_FALSE(fs::exists(player->cachePath(cached)));
     EXPECT_TRUE(fs::exists(file)); // a download is never deleted here
     EXPECT_TRUE(fs::exists(player->cachePath(saved))); // nor a cache file that did not play
+
+    // Without an audio device nothing plays, and the cached file is not to blame.
+    vell::MusicPlayer closed;
+    cad::PlayerCore mute(net, subsonic, store, closed);
+    mute.offline = true;
+    writeWav(player->cachePath(cached), 1);
+    mute.setQueue({cached}, 0);
+    mute.tick(0);
+    EXPECT_FALSE(mute.active);
+    EXPECT_TRUE(fs::exists(player->cachePath(cached)));
 }
 
 TEST_F(ThreadedPlayer, QueueIsSavedOnTimeAndRestoredValidated)
@@ -205,8 +215,11 @@ TEST_F(ThreadedPlayer, QueueIsSavedOnTimeAndRestoredValidated)
     advance(6); // more than 15 s since the last save
     ASSERT_TRUE(fs::exists(file));
 
+    const std::string leftover = player->cachePath(song("a")) + ".7.fetch"; // from a run that quit mid-fetch
+    std::ofstream(leftover) << "half";
     makePlayer();
     player->restoreQueue();
+    EXPECT_FALSE(fs::exists(leftover));
     EXPECT_EQ(ids(player->queue), order);
     EXPECT_EQ(ids(player->unshuffled), order);
     EXPECT_FALSE(player->shuffle);

@@ -92,11 +92,6 @@ std::string PlayerCore::localPath(const Song& song) const
 
 // ---- transport
 
-void PlayerCore::stopMusic()
-{
-    m_music.stop();
-}
-
 void PlayerCore::cancelStream()
 {
     if (m_streamTransfer)
@@ -149,7 +144,7 @@ void PlayerCore::playIndex(int i)
     awaitingStart = false;
     m_startedCacheFile.clear();
     cancelStream();
-    stopMusic();
+    m_music.stop();
     ++changeCount;
 
     if (song.id.empty()) {
@@ -159,7 +154,7 @@ void PlayerCore::playIndex(int i)
     }
     const std::string path = localPath(song);
     if (!path.empty()) {
-        startFile(song, path);
+        startFile(song, path, m_store.offlineEntry(song.id) == nullptr);
         return;
     }
     if (isOnline()) {
@@ -179,13 +174,13 @@ void PlayerCore::failCurrent(const std::string& message)
         onMessage(message);
 }
 
-void PlayerCore::startFile(const Song& song, const std::string& path)
+void PlayerCore::startFile(const Song& song, const std::string& path, bool cacheFile)
 {
     platform::touchFile(path);
     m_music.play(path);
     if (m_music.duration() <= 0)
         m_music.setDuration(song.duration);
-    m_startedCacheFile = path == cachePath(song) ? path : std::string();
+    m_startedCacheFile = cacheFile ? path : std::string();
     ++changeCount;
     active = true;
     awaitingStart = true;
@@ -203,7 +198,7 @@ void PlayerCore::fetchCurrent(const Song& song)
         fetching = false;
         m_streamTransfer.reset();
         if (ok) {
-            startFile(song, path);
+            startFile(song, path, true);
             return;
         }
         if (error == "cancelled")
@@ -410,7 +405,7 @@ void PlayerCore::removeAt(int i)
     if (queue.empty()) {
         ++playGeneration;
         cancelStream();
-        stopMusic();
+        m_music.stop();
         active = false;
         awaitingStart = false;
         index = -1;
@@ -426,7 +421,7 @@ void PlayerCore::clear()
 {
     ++playGeneration;
     cancelStream();
-    stopMusic();
+    m_music.stop();
     active = false;
     awaitingStart = false;
     queue.clear();

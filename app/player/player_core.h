@@ -52,7 +52,8 @@ public:
     // Replaces the queue and plays position `index` (the first song under shuffle).
     // An empty list is ignored.
     void setQueue(std::vector<Song> songs, int index);
-    // Plays position i, clamped to the queue.
+    // Plays position i, clamped to the queue: from the downloaded file, the stream
+    // cache, or (online) after fetching the stream. Problems go to onMessage.
     void playIndex(int i);
     void next();     // wraps to the first song whatever the repeat mode
     void previous(); // restarts the song when more than 3 s in
@@ -83,9 +84,15 @@ public:
     // cacheDir()/tracks/<safe id>_<streamKbps>.<mp3 | safe suffix>.
     std::string cachePath(const Song& song) const;
 
-    // Scrobbling: one submission, delivered now or kept in the store's pending list.
+    // Scrobbling: one submission, delivered now or kept in the store's pending list
+    // (tagged with the signed-in account). Nothing at all while the store's `scrobble`
+    // setting is off.
     void submitScrobble(const std::string& id, long long time);
-    // Sends the oldest pending play; on success the next one, until the list is empty.
+    // Sends the oldest pending play of the signed-in account (or one recorded without
+    // an account); on success, or when the server refuses that entry for good, the
+    // next one, until none is left. A transport failure keeps it for the next try.
+    // Plays of other accounts wait on disk. The controller calls it at start-up and
+    // when back online; tick() every 20 s.
     void flushScrobbles();
 
     // Read access for the pages.
@@ -119,13 +126,13 @@ private:
     bool isOnline() const;
     // url + "\n" + user of the signed-in account, "" when none: pending plays carry it.
     std::string account() const;
-    void stopMusic();
     // Puts the song at p first and the others after it in random order; index 0.
     void shuffleAround(int p);
     // The music player's duration when known, else the current song's, else 0.
     double knownDuration() const;
     void cancelStream();
-    void startFile(const Song& song, const std::string& path);
+    // Hands a local file to the music player; `cacheFile` when it is the stream cache copy.
+    void startFile(const Song& song, const std::string& path, bool cacheFile);
     void failCurrent(const std::string& message);
     void fetchCurrent(const Song& song);
     void prefetch();

@@ -31,6 +31,8 @@ void PlayerCore::countListening(double seconds)
 
 void PlayerCore::submitScrobble(const std::string& id, long long time)
 {
+    if (!m_store.scrobble)
+        return;
     PendingScrobble entry{id, time, account()};
     if (!isOnline()) {
         m_store.pendingScrobbles.push_back(std::move(entry));

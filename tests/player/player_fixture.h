@@ -30,24 +30,11 @@ namespace platform = cad::platform;
 // A silent 8 kHz mono 8-bit WAV of `seconds`.
 inline void writeWav(const std::string& path, double seconds)
 {
-    const uint32_t rate = 8000;
-    const auto samples = static_cast<uint32_t>(seconds * rate);
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + samples);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1); // PCM
-    u16(1); // mono
-    u32(rate);
-    u32(rate); // bytes per second
-    u16(1);    // block align
-    u16(8);    // bits per sample
-    out.write("data", 4);
-    u32(samples);
-    out << std::string(samples, '\x80');
+    const auto samples = static_cast<uint32_t>(seconds * 8000);
+    const uint32_t header[] = {0x46464952, 36 + samples, 0x45564157, 0x20746d66, 16, 0x00010001, 8000, 8000,
+                               0x00080001, 0x61746164, samples}; // RIFF, WAVE, "fmt ": PCM mono 8 kHz 8 bit, data
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(header), sizeof header)
+        << std::string(samples, '\x80');
 }
 
 class PlayerTest : public ::testing::Test {
@@ -126,9 +113,8 @@ protected:
     cad::Song downloaded(const std::string& id, double seconds)
     {
         cad::Song s = song(id, "", static_cast<int>(seconds), "wav");
-        const std::string file = home.path() + "/media/" + id + ".wav";
-        writeWav(file, seconds);
-        store.addOffline(s, file);
+        writeWav(home.path() + "/media/" + id + ".wav", seconds);
+        store.addOffline(s, home.path() + "/media/" + id + ".wav");
         return s;
     }
 

@@ -72,7 +72,8 @@ public:
     // queue.json in the data directory: written by tick() at most every 15 s after a
     // change, at once by clear(), and by the controller at shutdown.
     void saveQueue();
-    // Reads queue.json back; nothing starts playing.
+    // Reads queue.json back (an index outside the queue becomes -1); nothing starts
+    // playing. Also removes fetch temporaries an earlier run left in the cache.
     void restoreQueue();
 
     // Once per frame: the failure watch, listening time and scrobbles, the 20 s flush

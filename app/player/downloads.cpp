@@ -253,13 +253,10 @@ void Downloads::deleteAll()
     m_store.saveOffline();
 
     // Finished files no entry lists (a crash between rename and save, a damaged
-    // offline.json). The ".part" files of transfers still running stay with them.
-    std::vector<std::string> running;
-    for (const auto& item : items)
-        running.push_back(fs::path(filePath(item->song) + ".part").filename().string());
+    // offline.json). Temporaries stay with the transfers still writing them; leftovers
+    // of an earlier run go with the start-up sweep of temporaries.
     for (const auto& file : platform::listFiles(offlineDir())) {
-        const std::string name = fs::path(file.path).filename().string();
-        if (file.regular && std::find(running.begin(), running.end(), name) == running.end())
+        if (file.regular && !file.path.ends_with(".part"))
             platform::removeFile(file.path);
     }
     toast("Downloads deleted", "", kIconDelete);

@@ -78,6 +78,7 @@ protected:
     ThreadedDownloads()
     {
         store.load();
+        net.requestPool.start(3);
         net.downloadPool.start(2);
         const std::string salt = cad::makeSalt();
         subsonic.configure({ server.baseUrl(), server.user(), salt, cad::makeToken(server.password(), salt) });
@@ -137,6 +138,7 @@ TEST_F(ThreadedDownloads, RunsTwoAtATimeInQueueOrderAndToastsTheBatchOnce)
     Ids ids, started, batchToasts;
     for (int i = 1; i <= 10; ++i) {
         songs.push_back(song("tr-" + std::to_string(i)));
+        songs.back().coverArt = "al-1";
         ids.push_back(songs.back().id);
     }
     downloads.onFinished = cad::DownloadToasts([this] { return downloads.pending(); },
@@ -163,6 +165,8 @@ TEST_F(ThreadedDownloads, RunsTwoAtATimeInQueueOrderAndToastsTheBatchOnce)
     EXPECT_GT(cad::platform::fileSize(Downloads::filePath(songs[9])), 1000);
     EXPECT_EQ(toasts, Ids { "Downloading 10 songs||e2c4|3.5" });
     EXPECT_EQ(batchToasts, Ids { "Downloads complete|10 songs saved offline|e86c|3.5" });
+    // Covers were asked for, so they show offline.
+    EXPECT_TRUE(runUntil([] { return fs::exists(cad::Covers::path("al-1", 300)) && fs::exists(cad::Covers::path("al-1", 600)); }));
 }
 
 TEST_F(ThreadedDownloads, ToggleCancelsRemovesQueuesAndRetriesInPlace)

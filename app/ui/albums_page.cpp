@@ -109,7 +109,11 @@ void AlbumsPage::load(bool reset)
     services().subsonic.albumList(sortType, kPageSize, offset,
         [weak, wanted](bool ok, const std::vector<Album>& albums, const std::string& error) {
             auto page = std::static_pointer_cast<AlbumsPage>(weak.lock());
-            if (page && page->generation == wanted)
+            if (!page)
+                return;
+            if (page->generation != wanted)
+                ++page->dropped;
+            else
                 page->received(ok, albums, error);
         });
 }

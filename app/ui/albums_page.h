@@ -34,6 +34,8 @@ public:
     int generation = 0;
     // A further page failed; the next scroll near the end asks again.
     bool moreFailed = false;
+    // Replies dropped for belonging to an earlier sort (diagnostics and tests).
+    int dropped = 0;
 
     std::vector<std::shared_ptr<vell::Button>> chips;
     std::shared_ptr<vell::Widget> content; // the grid or a message

@@ -10,7 +10,9 @@
 #include "app/player/stream_cache_trim.h"
 #include "app/ui/albums_page.h"
 #include "app/ui/app_styles.h"
+#include "app/ui/artist_page.h"
 #include "app/ui/artists_page.h"
+#include "app/ui/collection_page.h"
 #include "app/ui/device_profile.h"
 #include "app/ui/favorites_page.h"
 #include "app/ui/home_page.h"
@@ -19,6 +21,7 @@
 #include "app/ui/now_playing_page.h"
 #include "app/ui/offline_page.h"
 #include "app/ui/online_state.h"
+#include "app/ui/page_push.h"
 #include "app/ui/playlists_page.h"
 #include "app/ui/search_page.h"
 #include "app/ui/services.h"
@@ -375,8 +378,9 @@ void Sonaria::toggleQueue()
 void Sonaria::hookNav()
 {
     Nav& n = nav();
-    // openAlbum, openPlaylist and openArtist push the detail pages
-    // (cad::CollectionPage, cad::ArtistPage) once they exist; unset hooks are skipped.
+    n.openAlbum = [this](const std::string& id) { testhooks::log("view", pushPage(*m_shell, std::make_shared<CollectionPage>(CollectionKind::Album, id))->title); };
+    n.openPlaylist = [this](const std::string& id) { testhooks::log("view", pushPage(*m_shell, std::make_shared<CollectionPage>(CollectionKind::Playlist, id))->title); };
+    n.openArtist = [this](const std::string& id) { testhooks::log("view", pushPage(*m_shell, std::make_shared<ArtistPage>(id))->title); };
     n.showNowPlaying = [this] { selectNav(kNowPlayingSlot); };
     n.toggleQueue = [this] { toggleQueue(); };
     n.showOffline = [this] { selectNav(kOfflineSlot); };

@@ -1,13 +1,18 @@
 #include "app/ui/artists_page.h"
 
-#include "app/ui/empty_state.h"
+#include "app/ui/album_tile.h"
 
 namespace cad {
 
 ArtistsPage::ArtistsPage()
-    : ServerPage("Artists", true, RefreshRule::OnlineChanged)
+    : ListPage("Artists", { 0xE7FD, "No artists", "Couldn't load artists: " }, 64)
 {
-    root->add(emptyState(0xE7FD, "Nothing here yet"));
+    rows.make = [list = items](int index) { return artistRow(list, index); };
+}
+
+void ArtistsPage::request(Done done)
+{
+    services().subsonic.artists(std::move(done));
 }
 
 } // namespace cad

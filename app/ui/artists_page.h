@@ -1,14 +1,18 @@
 #pragma once
-// cad::ArtistsPage — the "Artists" navigation page. Its content is not built yet: it
-// shows an empty state, and reloads on show by its rule like every server page.
+// cad::ArtistsPage — the "Artists" navigation page: every artist of the server,
+// one row each; a row opens the artist's page. Reloads on show after an
+// online/offline change.
 
-#include "app/ui/server_page.h"
+#include "app/ui/list_page.h"
 
 namespace cad {
 
-class ArtistsPage : public ServerPage {
+class ArtistsPage : public ListPage<Artist> {
 public:
     ArtistsPage();
+
+protected:
+    void request(Done done) override;
 };
 
 } // namespace cad

@@ -1,13 +1,18 @@
 #include "app/ui/playlists_page.h"
 
-#include "app/ui/empty_state.h"
+#include "app/ui/album_tile.h"
 
 namespace cad {
 
 PlaylistsPage::PlaylistsPage()
-    : ServerPage("Playlists", true, RefreshRule::OnlineChanged)
+    : ListPage("Playlists", { 0xE03D, "No playlists yet", "Couldn't load playlists: " }, 68)
 {
-    root->add(emptyState(0xE03D, "Nothing here yet"));
+    rows.make = [list = items](int index) { return playlistRow(list, index); };
+}
+
+void PlaylistsPage::request(Done done)
+{
+    services().subsonic.playlists(std::move(done));
 }
 
 } // namespace cad

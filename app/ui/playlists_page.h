@@ -1,14 +1,18 @@
 #pragma once
-// cad::PlaylistsPage — the "Playlists" navigation page. Its content is not built yet: it
-// shows an empty state, and reloads on show by its rule like every server page.
+// cad::PlaylistsPage — the "Playlists" navigation page: the server's playlists,
+// one row each; a row opens the playlist. Reloads on show after an
+// online/offline change.
 
-#include "app/ui/server_page.h"
+#include "app/ui/list_page.h"
 
 namespace cad {
 
-class PlaylistsPage : public ServerPage {
+class PlaylistsPage : public ListPage<Playlist> {
 public:
     PlaylistsPage();
+
+protected:
+    void request(Done done) override;
 };
 
 } // namespace cad

@@ -52,6 +52,9 @@ PLAYLISTS = [
 
 # Favourites present at start (and after a reset).
 INITIAL_STARS = {"tr-2": "2024-07-01T10:00:00Z", "al-3": "2024-07-02T10:00:00Z"}
+# Plays present at start: song id -> (play count, last played). Only the generated library has some,
+# so that its "recent" and "frequent" lists are not empty.
+INITIAL_PLAYS = {}
 
 LOSSY_BITRATE = 128
 TRANSCODE_BITRATE = 96
@@ -64,39 +67,128 @@ CONTENT_TYPES = {"mp3": "audio/mpeg", "flac": "audio/flac", "ogg": "audio/ogg",
                  "jpg": "image/jpeg", "png": "image/png"}
 
 
+# Lookups by id, rebuilt by reindex() whenever the lists change (grow()).
+_BY_ID = {}
+
+
+def reindex():
+    _BY_ID.clear()
+    for kind, items in (("album", ALBUMS), ("artist", ARTISTS), ("song", SONGS), ("playlist", PLAYLISTS)):
+        _BY_ID[kind] = {item["id"]: item for item in items}
+    _BY_ID["songs_of"], _BY_ID["albums_of"] = {}, {}
+    for s in SONGS:
+        _BY_ID["songs_of"].setdefault(s["albumId"], []).append(s)
+    for a in ALBUMS:
+        _BY_ID["albums_of"].setdefault(a["artistId"], []).append(a)
+
+
 def album(album_id):
-    return next((a for a in ALBUMS if a["id"] == album_id), None)
+    return _BY_ID["album"].get(album_id)
 
 
 def artist(artist_id):
-    return next((a for a in ARTISTS if a["id"] == artist_id), None)
+    return _BY_ID["artist"].get(artist_id)
 
 
 def song(song_id):
-    return next((s for s in SONGS if s["id"] == song_id), None)
+    return _BY_ID["song"].get(song_id)
 
 
 def playlist(playlist_id):
-    return next((p for p in PLAYLISTS if p["id"] == playlist_id), None)
+    return _BY_ID["playlist"].get(playlist_id)
 
 
 def songs_of(album_id):
-    return [s for s in SONGS if s["albumId"] == album_id]
+    return list(_BY_ID["songs_of"].get(album_id, []))
 
 
 def albums_of(artist_id):
-    return [a for a in ALBUMS if a["artistId"] == artist_id]
+    return list(_BY_ID["albums_of"].get(artist_id, []))
+
+
+def media_id(song_entry):
+    """The id of the generated audio file a song plays: its own, or the one it reuses."""
+    return song_entry.get("source", song_entry["id"])
 
 
 def song_file(song_entry):
-    return "%s.%s" % (song_entry["id"], song_entry["suffix"])
+    return "%s.%s" % (media_id(song_entry), song_entry["suffix"])
 
 
 def cover_file(cover_id):
     """The source image name for a cover id, or None when the id has no artwork."""
     a = album(cover_id)
-    if a:
+    if a and a["cover"] != "generated":
         return "%s.%s" % (cover_id, a["cover"])
     if cover_id in ARTIST_COLORS:
         return "%s.png" % cover_id
     return None
+
+
+# --- the larger library made on request (--albums N) ----------------------------------------------
+ADJECTIVES = ["Amber", "Blue", "Crimson", "Distant", "Electric", "Fading", "Golden", "Hidden", "Iron",
+              "Jade", "Kind", "Lunar", "Midnight", "Neon", "Open", "Pale", "Quiet", "Restless", "Silver",
+              "Tidal", "Velvet", "Wild", "Young", "Zero", "Broken", "Frozen", "Hollow", "Paper", "Silent",
+              "Wandering"]
+NOUNS = ["Arcade", "Bridges", "Canyons", "Dreams", "Echoes", "Fields", "Gardens", "Harbour", "Islands",
+         "Journeys", "Kingdoms", "Lanterns", "Mirrors", "Nights", "Oceans", "Parades", "Rivers", "Signals",
+         "Towers", "Valleys", "Waves", "Winters", "Horizons", "Engines", "Letters", "Satellites", "Shadows",
+         "Streets", "Summers", "Voices", "Embers", "Orchards", "Meadows", "Tides"]
+FIRST = ["Ada", "Ben", "Cleo", "Dev", "Edie", "Finn", "Gus", "Hana", "Ivo", "Juno", "Kai", "Lena", "Milo",
+         "Nora", "Otto", "Pia", "Quinn", "Rosa", "Sami", "Tova", "Uma", "Vic", "Wren", "Xan", "Yara", "Zed"]
+LAST = ["Archer", "Brook", "Cole", "Drake", "Ellis", "Frost", "Grey", "Hale", "Ivers", "Jett", "Knox",
+        "Lowe", "Marsh", "North", "Oakes", "Pryce", "Reed", "Stone", "Thorne", "Vale", "West", "York"]
+SONG_WORDS = ["Intro", "Theme", "Reprise", "Interlude", "Overture", "Coda", "Ballad", "Anthem"]
+ALBUMS_PER_ARTIST = 3
+SONGS_PER_ALBUM = 3
+
+
+def _roman(n):
+    out = ""
+    for value, digits in ((10, "X"), (9, "IX"), (5, "V"), (4, "IV"), (1, "I")):
+        while n >= value:
+            out, n = out + digits, n - value
+    return out
+
+
+def generated_name(index, words_a, words_b):
+    """A distinct name for every index: word pairs first, then numbered volumes of them."""
+    pairs = len(words_a) * len(words_b)
+    a, b = index % len(words_a), (index // len(words_a)) % len(words_b)
+    name = "%s %s" % (words_a[a], words_b[b])
+    volume = index // pairs
+    return name if volume == 0 else "%s %s" % (name, _roman(volume + 1))
+
+
+def grow(count):
+    """Adds `count` generated albums (gal-1 ...) by generated artists (gar-1 ...), three songs each
+    reusing the fixed library's audio files; their covers are made on request (cover "generated").
+    Creation dates descend with the number, so "newest" and "alphabeticalByName" orders differ."""
+    artists = (count + ALBUMS_PER_ARTIST - 1) // ALBUMS_PER_ARTIST
+    for k in range(artists):
+        ARTISTS.append({"id": "gar-%d" % (k + 1), "name": generated_name(k, FIRST, LAST)})
+    base = [s for s in SONGS if "source" not in s]
+    for n in range(1, count + 1):
+        album_id = "gal-%d" % n
+        day = 20000 - n  # days after 1970: newest first in number order
+        ALBUMS.append({"id": album_id, "name": generated_name(n - 1, ADJECTIVES, NOUNS),
+                       "artistId": "gar-%d" % ((n - 1) // ALBUMS_PER_ARTIST + 1), "year": 1960 + n % 64,
+                       "genre": ["Ambient", "Electronic", "Rock", "Pop", "Jazz"][n % 5], "cover": "generated",
+                       "hue": (n * 137.508) % 360,
+                       "created": "%sT12:00:00Z" % _date(day)})
+        for t in range(1, SONGS_PER_ALBUM + 1):
+            source = base[(n * SONGS_PER_ALBUM + t) % len(base)]
+            SONGS.append({"id": "gtr-%d-%d" % (n, t), "albumId": album_id, "track": t,
+                          "title": "%s %d" % (SONG_WORDS[(n + t) % len(SONG_WORDS)], n),
+                          "suffix": source["suffix"], "freq": source["freq"], "source": source["id"]})
+        if n % 7 == 0:  # every seventh album has been played, some more often than others
+            INITIAL_PLAYS["gtr-%d-1" % n] = (n % 5 + 1, "%sT20:00:00Z" % _date(19000 + n % 400))
+    reindex()
+
+
+def _date(days):
+    import datetime
+    return (datetime.date(1970, 1, 1) + datetime.timedelta(days=days)).isoformat()
+
+
+reindex()

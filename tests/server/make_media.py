@@ -19,6 +19,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import catalogue  # noqa: E402
@@ -72,18 +73,18 @@ def generate(outdir, scale=1):
     os.makedirs(outdir, exist_ok=True)
     jobs = []
     lengths = {}
-    for index, song in enumerate(catalogue.SONGS):
+    for index, song in enumerate(s for s in catalogue.SONGS if "source" not in s):
         seconds = song_seconds(index, scale)
         lengths[song["id"]] = seconds
         jobs.append(tone_command(song, seconds, os.path.join(outdir, catalogue.song_file(song))))
-    for cover_id in [a["id"] for a in catalogue.ALBUMS] + list(catalogue.ARTIST_COLORS):
+    for cover_id in [a["id"] for a in catalogue.ALBUMS if a["cover"] != "generated"] + list(catalogue.ARTIST_COLORS):
         jobs.append(cover_command(cover_id, os.path.join(outdir, catalogue.cover_file(cover_id))))
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(2, os.cpu_count() or 2)) as pool:
         for future in [pool.submit(run, cmd) for cmd in jobs]:
             future.result()
     index = {song["id"]: {"seconds": lengths[song["id"]],
                           "size": os.path.getsize(os.path.join(outdir, catalogue.song_file(song)))}
-             for song in catalogue.SONGS}
+             for song in catalogue.SONGS if "source" not in song}
     with open(os.path.join(outdir, "index.json"), "w") as f:
         json.dump(index, f, indent=1)
 
@@ -148,9 +149,45 @@ def resized_cover(media_dir, cover_id, size):
 
 def transcoded(media_dir, song, bitrate):
     source = os.path.join(media_dir, catalogue.song_file(song))
-    return variant(media_dir, "transcoded/%s_%d.mp3" % (song["id"], bitrate), lambda out: run(
+    return variant(media_dir, "transcoded/%s_%d.mp3" % (catalogue.media_id(song), bitrate), lambda out: run(
         ["ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-i", source,
          "-map_metadata", "0", "-c:a", "libmp3lame", "-b:a", "%dk" % bitrate, "-f", "mp3", out]))
+
+
+def hsv_rgb(hue, saturation, value):
+    """Bytes (r, g, b) of a colour given as hue in degrees, saturation and value in [0, 1]."""
+    c = value * saturation
+    x = c * (1 - abs((hue / 60) % 2 - 1))
+    r, g, b = [(c, x, 0), (x, c, 0), (0, c, x), (0, x, c), (x, 0, c), (c, 0, x)][int(hue // 60) % 6]
+    m = value - c
+    return bytes(int((v + m) * 255) for v in (r, g, b))
+
+
+def gradient_png(size, hue):
+    """A size x size PNG: a vertical gradient from the hue (dark) to its opposite (light).
+    Pure standard library, a few milliseconds per cover, so a thousand albums cost nothing."""
+    top, bottom = hsv_rgb(hue, 0.75, 0.35), hsv_rgb((hue + 150) % 360, 0.6, 0.9)
+    rows = []
+    for y in range(size):
+        f = y / max(1, size - 1)
+        pixel = bytes(int(a + (b - a) * f) for a, b in zip(top, bottom))
+        rows.append(b"\0" + pixel * size)
+
+    def chunk(kind, data):
+        return (len(data).to_bytes(4, "big") + kind + data
+                + (zlib.crc32(kind + data) & 0xFFFFFFFF).to_bytes(4, "big"))
+
+    header = size.to_bytes(4, "big") * 2 + bytes([8, 2, 0, 0, 0])
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(b"".join(rows), 6))
+            + chunk(b"IEND", b""))
+
+
+def generated_cover(media_dir, album, size):
+    """The cover of a generated album at `size` pixels, made on first request and cached."""
+    def make(out):
+        with open(out, "wb") as f:
+            f.write(gradient_png(size, album["hue"]))
+    return variant(media_dir, "generated/%s_%d.png" % (album["id"], size), make)
 
 
 def main():

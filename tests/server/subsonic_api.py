@@ -94,7 +94,7 @@ class Library:
         with self.lock:
             self.stars = dict(catalogue.INITIAL_STARS)
             self.scrobbles = []
-            self.plays = {}  # song id -> (count, last played date)
+            self.plays = dict(catalogue.INITIAL_PLAYS)  # song id -> (count, last played date)
 
     # --- state changes -------------------------------------------------------------------------
     def set_starred(self, ids, starred):
@@ -119,12 +119,12 @@ class Library:
 
     # --- JSON shapes ---------------------------------------------------------------------------
     def song_seconds(self, song):
-        return self.index[song["id"]]["seconds"]
+        return self.index[catalogue.media_id(song)]["seconds"]
 
     def song_bitrate(self, song):
         if song["suffix"] != "flac":
             return catalogue.LOSSY_BITRATE
-        entry = self.index[song["id"]]
+        entry = self.index[catalogue.media_id(song)]
         return int(entry["size"] * 8 / entry["seconds"] / 1000)
 
     def song_json(self, song):
@@ -135,7 +135,7 @@ class Library:
             "id": int(song["id"]) if song["id"].isdigit() else song["id"],
             "parent": album["id"], "isDir": False, "title": song["title"], "album": album["name"],
             "artist": artist["name"], "track": song["track"], "year": album["year"],
-            "genre": album["genre"], "coverArt": album["id"], "size": self.index[song["id"]]["size"],
+            "genre": album["genre"], "coverArt": album["id"], "size": self.index[catalogue.media_id(song)]["size"],
             "contentType": catalogue.CONTENT_TYPES[song["suffix"]], "suffix": song["suffix"],
             "duration": int(seconds), "bitRate": self.song_bitrate(song),
             "path": "%s/%s/%02d - %s.%s" % (artist["name"], album["name"], song["track"], song["title"],
@@ -431,7 +431,7 @@ def file_reply(lib, song, headers):
 
 def cover_source(cover_id):
     """Maps any cover id the server hands out (album, artist, playlist, song) to an image id."""
-    if catalogue.cover_file(cover_id):
+    if catalogue.cover_file(cover_id) or catalogue.album(cover_id):
         return cover_id
     playlist = catalogue.playlist(cover_id)
     if playlist:
@@ -445,6 +445,9 @@ def get_cover_art(lib, params):
     if image_id is None:
         raise ApiError(70, "Artwork not found")
     size = params.integer("size", 0, 0, 2000)
+    if catalogue.album(image_id) and catalogue.album(image_id)["cover"] == "generated":
+        path = make_media.generated_cover(lib.media_dir, catalogue.album(image_id), size or 600)
+        return Reply(200, "image/png", read_bytes(path), [("Cache-Control", "public, max-age=315360000")])
     source = os.path.join(lib.media_dir, catalogue.cover_file(image_id))
     path = make_media.resized_cover(lib.media_dir, image_id, size) if 0 < size < 600 else source
     ext = os.path.splitext(path)[1][1:]

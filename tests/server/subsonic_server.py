@@ -24,6 +24,7 @@ import time
 import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import catalogue  # noqa: E402
 import faults  # noqa: E402
 import make_media  # noqa: E402
 from subsonic_api import ENDPOINTS, ApiError, Library, Params, Reply, envelope  # noqa: E402
@@ -304,6 +305,8 @@ def parse_args():
     parser.add_argument("--media-dir", help="use (or generate into) this media directory")
     parser.add_argument("--scale", type=int, help="song length factor (default 1; 8 with --demo)")
     parser.add_argument("--demo", action="store_true", help="port 4533, longer songs, request log")
+    parser.add_argument("--albums", type=int, default=0,
+                        help="add this many generated albums (three songs each) to the library")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
     args.port = args.port if args.port is not None else (4533 if args.demo else 0)
@@ -318,7 +321,9 @@ def main():
     server = Server((args.host, args.port), Handler)
     server.verbose = args.verbose
     server.user, server.password = args.user, args.password
-    server.library = Library(prepare_media(args))
+    media = prepare_media(args)
+    catalogue.grow(max(0, args.albums))  # after the media cache, whose key is the fixed library
+    server.library = Library(media)
     server.faults = faults.FaultBook()
     server.requests = faults.RequestLog()
     scheme = "http"

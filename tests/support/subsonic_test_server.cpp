@@ -186,6 +186,8 @@ bool SubsonicTestServer::start()
         m_options.password};
     if (m_options.tls)
         args.insert(args.end(), {"--tls", "--cert-dir", m_workDir});
+    if (m_options.albums > 0)
+        args.insert(args.end(), {"--albums", std::to_string(m_options.albums)});
     std::vector<char*> argv;
     for (auto& arg : args)
         argv.push_back(arg.data());

@@ -26,6 +26,7 @@ struct TestServerOptions {
     bool tls = false;               // serve HTTPS with a self-signed certificate (see certificatePath)
     std::string user = "demo";      // the only account the server accepts
     std::string password = "demo";
+    int albums = 0;                 // generated albums added to the fixed library (--albums)
     double startTimeoutSeconds = 20; // the test fails when the server is not ready by then,
     double mediaTimeoutSeconds = 100; // or by this time while it (or another) generates the media cache
 };

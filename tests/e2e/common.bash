@@ -75,12 +75,13 @@ free_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()'
 }
 
-# start_server PORT USER PASSWORD: our Subsonic test server on 127.0.0.1:PORT.
+# start_server PORT USER PASSWORD [OPTION...]: our Subsonic test server on 127.0.0.1:PORT,
+# with any further server options (such as --albums 1000).
 start_server() {
     local portfile="$WORK/server.port"
     rm -f "$portfile"
     python3 "$SOURCE_DIR/tests/server/subsonic_server.py" --port "$1" --port-file "$portfile" \
-        --user "$2" --password "$3" >"$WORK/server.log" 2>&1 &
+        --user "$2" --password "$3" "${@:4}" >"$WORK/server.log" 2>&1 &
     SERVER_PID=$!
     wait_for 90 '[ -s "$portfile" ]' || fail "test server did not start: $(cat "$WORK/server.log")"
     SERVER_PORT=$(cat "$portfile")

@@ -24,6 +24,7 @@ import time
 import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import catalogue  # noqa: E402
 import faults  # noqa: E402
 import make_media  # noqa: E402
 from subsonic_api import ENDPOINTS, ApiError, Library, Params, Reply, envelope  # noqa: E402
@@ -265,9 +266,17 @@ def make_certificate(directory):
     return cert, key
 
 
+def demo_media_root():
+    """The demo keeps its library in the user's cache, so it is generated once per machine."""
+    cache = os.environ.get("XDG_CACHE_HOME") or os.path.join(os.path.expanduser("~"), ".cache")
+    root = os.path.join(cache, "sonaria-demo")
+    os.makedirs(root, exist_ok=True)
+    return root
+
+
 def media_dir(args):
     if not args.media_dir:
-        return make_media.cached_media_dir(args.scale)
+        return make_media.cached_media_dir(args.scale, demo_media_root() if args.demo else None)
     if not os.path.exists(os.path.join(args.media_dir, "index.json")):
         make_media.generate(args.media_dir, args.scale)
     return args.media_dir
@@ -318,7 +327,7 @@ def main():
     server = Server((args.host, args.port), Handler)
     server.verbose = args.verbose
     server.user, server.password = args.user, args.password
-    server.library = Library(prepare_media(args))
+    server.library = Library(prepare_media(args), catalogue.DEMO_STARS if args.demo else None)
     server.faults = faults.FaultBook()
     server.requests = faults.RequestLog()
     scheme = "http"

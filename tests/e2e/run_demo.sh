@@ -13,10 +13,13 @@ sleep 0.5
 
 start_app bash "$SOURCE_DIR/scripts/run-demo" "$BUILD"
 shot 1-login-filled-in
-[ "$(grep -c '^MapNotify' "$WORK/windows.log")" -eq 1 ] \
-    || fail "start-up mapped more than one window: $(grep -E '^(Map|Destroy)Notify' "$WORK/windows.log")"
-grep -q '^DestroyNotify' "$WORK/windows.log" && fail "a window was destroyed during start-up"
+# One window, made once: a window of the app's size is created and mapped once. (SDL's
+# OpenGL probe makes and drops a small unmapped window, which nobody sees.)
 kill "$XEV_PID"
+created=$(grep -A1 '^CreateNotify' "$WORK/windows.log" | grep -c 'width 1280, height 720')
+mapped=$(grep -c '^MapNotify' "$WORK/windows.log")
+[ "$created" -eq 1 ] && [ "$mapped" -eq 1 ] \
+    || fail "start-up created $created and mapped $mapped windows: $(grep -A1 Notify "$WORK/windows.log")"
 
 # Connect has the focus: Return alone signs in.
 xdotool key Return

@@ -17,14 +17,15 @@ install(FILES ${staging}/fonts/font.ttf ${staging}/fonts/MaterialIcons-Regular.t
 install(FILES ${staging}/sonaria DESTINATION /usr/bin)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/sonaria.desktop DESTINATION /usr/share/applications)
 
-# The logo is 128 px; the other sizes desktop menus ask for are scaled from it when
-# ImageMagick is at hand (scripts/setup installs it).
+# The logo is 128 px, and drawn again as SVG for larger sizes; the smaller sizes desktop
+# menus ask for are scaled from it when ImageMagick is at hand (scripts/setup installs it).
 install(FILES ${CMAKE_SOURCE_DIR}/data/logo.png DESTINATION /usr/share/icons/hicolor/128x128/apps
         RENAME sonaria.png)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/sonaria.svg DESTINATION /usr/share/icons/hicolor/scalable/apps)
 find_program(SONARIA_CONVERT convert)
 if(SONARIA_CONVERT)
   set(icons "")
-  foreach(size 32 48 64 256)
+  foreach(size 32 48 64)
     set(icon ${staging}/icons/${size}/sonaria.png)
     add_custom_command(OUTPUT ${icon}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${staging}/icons/${size}

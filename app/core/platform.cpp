@@ -59,6 +59,20 @@ std::string executableDir()
 
 } // namespace
 
+void pinDirectories()
+{
+    for (const char* name : { "HOME", "CADDIS_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME" }) {
+        const char* raw = std::getenv(name);
+        const bool unsetHome = (!raw || !*raw) && std::string(name) == "HOME";
+        if (!unsetHome && (!raw || !*raw || fs::path(raw).is_absolute()))
+            continue;
+        std::error_code ec;
+        const fs::path absolute = unsetHome ? fs::current_path(ec) : fs::absolute(raw, ec);
+        if (!ec)
+            setenv(name, absolute.lexically_normal().string().c_str(), 1);
+    }
+}
+
 std::string dataDir()
 {
     return userDir("/data", "XDG_DATA_HOME", "/.local/share/caddis");

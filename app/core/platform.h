@@ -11,6 +11,10 @@ namespace cad::platform {
 // $CADDIS_HOME/data, else $XDG_DATA_HOME/caddis, else $HOME/.local/share/caddis
 // (an unset HOME counts as "."). Empty variables are ignored. Nothing is created.
 std::string dataDir();
+// Makes relative directory variables (HOME, CADDIS_HOME, XDG_DATA_HOME, XDG_CACHE_HOME)
+// absolute, and sets HOME to the working directory when it is unset. Called once at
+// start-up: offline.json records absolute paths, which must stay valid.
+void pinDirectories();
 // The per-user cache directory (stream cache): $CADDIS_HOME/cache, else
 // $XDG_CACHE_HOME/caddis, else $HOME/.cache/caddis. Nothing is created.
 std::string cacheDir();

@@ -74,7 +74,8 @@ void Store::loadScrobbles()
     pendingScrobbles.clear();
     for (const Json& item : readJsonArray(platform::dataDir() + "/scrobbles.json")) {
         const Json& time = item.get("time");
-        pendingScrobbles.push_back({ idText(item.get("id")), truncateToInt64(time.asNumber(0)) });
+        pendingScrobbles.push_back({ idText(item.get("id")), truncateToInt64(time.asNumber(0)),
+            item.get("account").asString("") });
     }
 }
 
@@ -131,6 +132,8 @@ bool Store::saveScrobbles() const
     for (const PendingScrobble& entry : pendingScrobbles) {
         Json item = Json::object();
         item.set("id", entry.id).set("time", static_cast<double>(entry.time));
+        if (!entry.account.empty())
+            item.set("account", entry.account);
         list.push(std::move(item));
     }
     std::string text;

@@ -17,6 +17,11 @@ struct OfflineEntry {
 struct PendingScrobble {
     std::string id;  // song id
     int64_t time = 0;  // milliseconds since the Unix epoch
+    // url + "\n" + user of the account it was played under; empty for plays recorded
+    // before accounts were kept, which go to whichever account sends first.
+    std::string account;
+
+    bool operator==(const PendingScrobble&) const = default;
 };
 
 // Everything remembered between runs apart from the play queue. Fields are accessed

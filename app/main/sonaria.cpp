@@ -4,6 +4,9 @@
 #include "app/core/platform_hooks.h"
 #include "app/main/connecting_view.h"
 #include "app/main/test_hooks.h"
+#include "app/net/temporaries.h"
+#include "app/player/download_toasts.h"
+#include "app/player/player_core.h"
 #include "app/player/stream_cache_trim.h"
 #include "app/ui/albums_page.h"
 #include "app/ui/app_styles.h"
@@ -28,6 +31,7 @@
 #include <SDL_ttf.h>
 
 #include <array>
+#include <memory>
 #include <cstdio>
 
 namespace cad {
@@ -43,6 +47,8 @@ constexpr float kDrawerWidth = 430.0f;
 
 constexpr unsigned kCloudDone = 0xE2BF;
 constexpr unsigned kCloudOff = 0xE2C1;
+constexpr unsigned kErrorIcon = 0xE000;
+constexpr int kStreamWorkers = 2; // the song to play and the next one's prefetch
 
 struct NavRow {
     int32_t icon;
@@ -141,13 +147,16 @@ private:
     void useKeyboardNames();
     void toast(const std::string& title, const std::string& detail, unsigned icon, float seconds);
 
-    // Transport of the play queue (cad::PlayerCore): the global keys and media
-    // keys call these; they do nothing until the player layer is built.
-    void togglePause() {}
-    void previous() {}
-    void next() {}
+    // Transport of the play queue: the global keys and the media keys.
+    void togglePause() { m_player->togglePause(); }
+    void previous() { m_player->previous(); }
+    void next() { m_player->next(); }
+    void startPlayer();
+    void shutDown();
 
     vell::Engine m_engine;
+    // After the engine: the player plays through the engine's music player and must go first.
+    std::unique_ptr<PlayerCore> m_player;
     vell::Shell* m_shell = nullptr;
     std::array<NavEntry, kSlotCount> m_slots;
     vell::ViewPtr m_loginView;
@@ -159,12 +168,18 @@ private:
 
 int Sonaria::run()
 {
+    platform::pinDirectories();
     Services& s = services();
     s.store.load();
+    // Temporaries of transfers cut short by the last exit; no transfer runs yet.
+    for (const std::string& dir : { platform::cacheDir() + "/tracks", platform::dataDir() + "/offline",
+                                    platform::dataDir() + "/covers" })
+        removeTemporaries(dir);
     const vell::Settings settings = desktopSettings(s.store);
     s.net.insecure = s.store.insecure;
     s.net.requestPool.start(deviceProfile().requestWorkers);
     s.net.downloadPool.start(deviceProfile().downloadWorkers);
+    s.net.streamPool.start(kStreamWorkers);
 
     if (!m_engine.init(settings)) {
         std::fprintf(stderr, "VellUI init failed: %s\n", SDL_GetError());
@@ -176,13 +191,13 @@ int Sonaria::run()
     if (!m_engine.input().controller)
         useKeyboardNames();
 
-    // The play queue (cad::PlayerCore) is created here once the player layer
-    // exists: restoreQueue, onMessage toasts, services().player.
-    s.store.volume = std::clamp(s.store.volume, 0.0f, 1.0f);
-    m_engine.music().setVolume(s.store.volume);
-
+    startPlayer();
     trimStreamCache(platform::cacheDir() + "/tracks");
-    // The download-finished toasts are installed on cad::Downloads here once it exists.
+    s.downloads.onToast = [](const std::string& title, const std::string& detail, unsigned icon,
+                             float seconds) { cad::toast(title, detail, icon, seconds); };
+    s.downloads.isOnline = [] { return services().online; };
+    s.downloads.onFinished = DownloadToasts([] { return services().downloads.pending(); },
+                                            s.downloads.onToast);
 
     hookNav();
     auto logo = vell::image(platform::assetPath("logo.png"));
@@ -202,12 +217,43 @@ int Sonaria::run()
     while (m_engine.frame()) {
     }
 
-    // The play queue is saved here first once the player layer exists.
+    shutDown();
+    return 0;
+}
+
+void Sonaria::startPlayer()
+{
+    Services& s = services();
+    m_player = std::make_unique<PlayerCore>(s.net, s.subsonic, s.store, m_engine.music());
+    s.player = m_player.get();
+    s.store.volume = std::clamp(s.store.volume, 0.0f, 1.0f);
+    m_engine.music().setVolume(s.store.volume);
+    m_player->restoreQueue();
+    m_player->onMessage = [](const std::string& message) {
+        cad::toast("Playback problem", message, kErrorIcon, 5.0f);
+    };
+}
+
+// Running transfers are cancelled before the pools are joined, so quitting never
+// waits for a song download; completions that arrived are still delivered (a
+// download that finished gets its library entry) before the state is saved.
+void Sonaria::shutDown()
+{
+    Services& s = services();
+    s.downloads.cancelAll();
+    s.net.cancelAll();
+    s.net.stopPools();
+    s.net.poll();
+    m_player->saveQueue();
     s.store.save();
     s.net.shutdown();
+    s.downloads.onFinished = nullptr;
+    s.downloads.onToast = nullptr;
+    s.downloads.isOnline = nullptr;
+    s.player = nullptr;
+    m_player.reset();
     s.engine = nullptr;
     nav() = Nav {}; // the hooks point at this controller
-    return 0;
 }
 
 void Sonaria::useKeyboardNames()
@@ -273,7 +319,7 @@ void Sonaria::buildMain()
         toast("Offline mode", "Couldn't reach the server", kCloudOff, 5.0f);
     m_loginView.reset();
     m_loginPage.reset();
-    // The player's flushScrobbles() runs here once the player layer exists.
+    m_player->flushScrobbles();
 }
 
 void Sonaria::addNavButtons()
@@ -362,11 +408,14 @@ void Sonaria::updateOnline(bool announce)
     const bool online = isOnline(m_reachable, s.store);
     const bool changed = online != s.online;
     s.online = online;
-    // The cover cache's and the player's offline flags follow here once they exist.
+    s.covers.offline = !online;
+    m_player->offline = !online;
+    if (changed && online)
+        m_player->flushScrobbles();
     if (!changed || !announce || !m_started)
         return;
     if (online)
-        toast("Back online", "", kCloudDone, 3.5f); // then the player's flushScrobbles()
+        toast("Back online", "", kCloudDone, 3.5f);
     else
         toast("Offline mode", "", kCloudOff, 3.5f);
 }
@@ -387,8 +436,9 @@ void Sonaria::ping(bool verbose)
 
 void Sonaria::signOut()
 {
-    // The player's clear() and the downloads' cancellation come first once those layers exist.
     Services& s = services();
+    m_player->clear();
+    s.downloads.cancelAll();
     s.store.url.clear();
     s.store.user.clear();
     s.store.salt.clear();
@@ -460,8 +510,8 @@ void Sonaria::onFrame(float seconds)
     }
     Services& s = services();
     s.net.poll();
-    // Queued downloads start here (two at a time) and the player ticks here,
-    // once the download and player layers exist.
+    s.downloads.schedule();
+    m_player->tick(seconds);
     for (auto& slot : m_slots) {
         if (slot.page)
             slot.page->tick(seconds);

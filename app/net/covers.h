@@ -4,11 +4,13 @@
 // UI thread only (its download completions run there too).
 //
 //   if (covers.ready(song.coverArt, 300)) image->setPath(covers.path(song.coverArt, 300));
-//   ... each frame: covers.advance(seconds);
+//
+// Download completions that arrive after reset() (or after the Covers is gone) are ignored.
 
 #include "app/core/monotonic_clock.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -47,6 +49,12 @@ private:
     Store& m_store;
     std::unordered_map<std::string, int> m_state;
     std::unordered_map<std::string, double> m_attempt; // clock() when the last attempt ended
+    // Bumped by reset(): completions of downloads started before it are stale.
+    unsigned m_generation = 0;
+    // Completions hold it weakly, so one delivered after the Covers is destroyed does nothing.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+
+    void startDownload(const std::string& id, int size, const std::string& key);
 };
 
 } // namespace cad

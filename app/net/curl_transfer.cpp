@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include <unistd.h>
+
 namespace cad {
 
 namespace {
@@ -58,8 +60,15 @@ std::string httpError(long code)
 struct BodySink {
     std::string* body;
     std::size_t limit;
+    const std::atomic<bool>* cancel = nullptr;
     bool overflowed = false;
 };
+
+int checkGetCancel(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const std::atomic<bool>* cancel = static_cast<BodySink*>(userdata)->cancel;
+    return cancel && cancel->load() ? 1 : 0;
+}
 
 size_t appendBody(char* data, size_t size, size_t count, void* userdata)
 {
@@ -160,9 +169,7 @@ FetchOutcome decide(const PerformResult& result, const Transfer& transfer,
             platform::removeFile(partPath);
             return {false, "cannot write file"};
         }
-        if (!platform::renameFile(partPath, path))
-            return {false, "cannot finalize file"};
-        return {true, {}};
+        return finalizeDownload(partPath, path, transfer);
     }
     platform::removeFile(partPath);
     if (transfer.cancel.load())
@@ -172,10 +179,10 @@ FetchOutcome decide(const PerformResult& result, const Transfer& transfer,
     return {false, "Server returned an error"};
 }
 
-FetchOutcome fetch(const std::string& url, const std::string& path, Transfer& transfer, bool insecure)
+FetchOutcome fetch(const std::string& url, const std::string& path, const std::string& partPath,
+                   Transfer& transfer, bool insecure)
 {
     makeParentDirs(path);
-    const std::string partPath = path + ".part";
     FILE* file = std::fopen(partPath.c_str(), "wb");
     if (!file)
         return {false, "cannot write file"};
@@ -193,7 +200,8 @@ FetchOutcome fetch(const std::string& url, const std::string& path, Transfer& tr
 
 } // namespace
 
-HttpResult performGet(const std::string& url, long timeoutSeconds, bool insecure, std::size_t maxBody)
+HttpResult performGet(const std::string& url, long timeoutSeconds, bool insecure, std::size_t maxBody,
+                      const std::atomic<bool>* cancel)
 {
     HttpResult result;
     EasyHandle curl = makeEasy();
@@ -201,17 +209,25 @@ HttpResult performGet(const std::string& url, long timeoutSeconds, bool insecure
         result.error = "curl init failed";
         return result;
     }
-    BodySink sink{&result.body, maxBody};
+    BodySink sink{&result.body, maxBody, cancel};
     applyCommonOptions(curl.get(), url, insecure);
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, timeoutSeconds);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &appendBody);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &sink);
     // Refuses an announced oversized body before any of it arrives; the sink bounds the rest.
     curl_easy_setopt(curl.get(), CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxBody));
+    if (cancel) {
+        curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, &checkGetCancel);
+        curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &sink);
+    }
 
     const CURLcode code = curl_easy_perform(curl.get());
     if (code != CURLE_OK) {
-        if (sink.overflowed || code == CURLE_FILESIZE_EXCEEDED) {
+        if (cancel && cancel->load()) {
+            result.body = std::string();
+            result.error = "cancelled";
+        } else if (sink.overflowed || code == CURLE_FILESIZE_EXCEEDED) {
             result.body = std::string(); // release the partial body now, not on the UI thread
             result.error = kTooLargeError;
         } else {
@@ -228,12 +244,37 @@ HttpResult performGet(const std::string& url, long timeoutSeconds, bool insecure
     return result;
 }
 
+std::string temporaryPath(const std::string& path)
+{
+    static std::atomic<unsigned long long> serial{0};
+    return path + "." + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".part";
+}
+
 FetchOutcome fetchToFile(const std::string& url, const std::string& path, Transfer& transfer, bool insecure)
 {
-    FetchOutcome outcome = fetch(url, path, transfer, insecure);
+    return fetchToFile(url, path, temporaryPath(path), transfer, insecure);
+}
+
+FetchOutcome fetchToFile(const std::string& url, const std::string& path, const std::string& partPath,
+                         Transfer& transfer, bool insecure)
+{
+    FetchOutcome outcome = fetch(url, path, partPath, transfer, insecure);
     transfer.ok.store(outcome.ok);
     transfer.done.store(true);
     return outcome;
+}
+
+FetchOutcome finalizeDownload(const std::string& partPath, const std::string& path, const Transfer& transfer)
+{
+    // The owner may have moved on (a newer fetch of the same song, shutdown): a file
+    // landing now would surprise it, so a late cancel still wins.
+    if (transfer.cancel.load()) {
+        platform::removeFile(partPath);
+        return {false, "cancelled"};
+    }
+    if (!platform::renameFile(partPath, path))
+        return {false, "cannot finalize file"};
+    return {true, {}};
 }
 
 long long downloadThrottle()

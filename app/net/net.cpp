@@ -21,8 +21,11 @@ void Net::get(const std::string& url, GetCallback done, long timeoutSeconds)
 {
     // `done` is moved, never copied, into the completion: a copy left in the job would be
     // released on the worker, and the callback may own things only the UI thread may free.
-    requestPool.post([this, url, done = std::move(done), timeoutSeconds]() mutable {
-        HttpResult result = performGet(url, timeoutSeconds, insecure.load());
+    auto transfer = std::make_shared<Transfer>();
+    track(transfer);
+    requestPool.post([this, url, done = std::move(done), timeoutSeconds, transfer]() mutable {
+        HttpResult result = performGet(url, timeoutSeconds, insecure.load(), kMaxGetBody, &transfer->cancel);
+        transfer->done.store(true);
         post([done = std::move(done), result = std::move(result)]() mutable {
             if (done)
                 done(std::move(result));
@@ -46,6 +49,7 @@ std::shared_ptr<Transfer> Net::fetchOn(platform::WorkerPool& pool, const std::st
                                        const std::string& path, DownloadCallback done)
 {
     auto transfer = std::make_shared<Transfer>();
+    track(transfer);
     pool.post([this, url, path, done = std::move(done), transfer]() mutable {
         FetchOutcome outcome = fetchToFile(url, path, *transfer, insecure.load());
         post([done = std::move(done), outcome = std::move(outcome)] {
@@ -71,17 +75,41 @@ void Net::poll()
     }
 }
 
-void Net::shutdown()
+void Net::cancelAll()
+{
+    std::lock_guard lock(m_liveMutex);
+    for (const std::weak_ptr<Transfer>& weak : m_live) {
+        if (std::shared_ptr<Transfer> transfer = weak.lock())
+            transfer->cancel.store(true);
+    }
+}
+
+void Net::stopPools()
 {
     requestPool.stop();
     downloadPool.stop();
     streamPool.stop();
+}
+
+void Net::shutdown()
+{
+    stopPools();
     // Destroy the dropped completions outside the lock: their captures may own anything.
     std::deque<std::function<void()>> dropped;
     {
         std::lock_guard lock(m_completionMutex);
         dropped.swap(m_completions);
     }
+}
+
+void Net::track(const std::shared_ptr<Transfer>& transfer)
+{
+    std::lock_guard lock(m_liveMutex);
+    std::erase_if(m_live, [](const std::weak_ptr<Transfer>& weak) {
+        const std::shared_ptr<Transfer> live = weak.lock();
+        return !live || live->done.load();
+    });
+    m_live.push_back(transfer);
 }
 
 void Net::post(std::function<void()> completion)

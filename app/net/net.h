@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace cad {
 
@@ -33,10 +34,11 @@ public:
     Net& operator=(const Net&) = delete;
 
     // Fetches `url` into memory on requestPool. `done` runs exactly once on the UI thread,
-    // unless shutdown() comes first. A body over 256 MiB fails ("Server response too large ...").
+    // unless shutdown() comes first. A body over 256 MiB fails ("Server response too large ...");
+    // one stopped by cancelAll() fails with "cancelled".
     void get(const std::string& url, GetCallback done, long timeoutSeconds);
 
-    // Streams `url` into `path` (through path + ".part", renamed when complete) on
+    // Streams `url` into `path` (through its own path + ".<pid>-<n>.part", renamed when complete) on
     // requestPool when `interactive`, else on downloadPool. `done` may be empty; when set it
     // runs once on the UI thread. The returned Transfer reports progress and takes cancel.
     std::shared_ptr<Transfer> download(const std::string& url, const std::string& path,
@@ -55,6 +57,15 @@ public:
     // completion not yet delivered without calling it.
     void shutdown();
 
+    // Raises the cancel flag of every transfer still running or queued (downloads, stream
+    // fetches and GETs); each reports "cancelled" soon after. For quitting:
+    //   net.cancelAll(); net.stopPools(); net.poll(); ...save state...; net.shutdown();
+    void cancelAll();
+    // Stops and joins requestPool, downloadPool and streamPool (queued jobs are dropped, a
+    // running one is finished first) but keeps the completions already posted, so a
+    // following poll() still delivers them.
+    void stopPools();
+
     // When true, new transfers skip TLS peer and host verification.
     std::atomic<bool> insecure{false};
     platform::WorkerPool requestPool;  // API GETs and interactive downloads
@@ -63,11 +74,15 @@ public:
 
 private:
     void post(std::function<void()> completion);
+    // Remembers a transfer for cancelAll() and forgets the ones that ended.
+    void track(const std::shared_ptr<Transfer>& transfer);
     std::shared_ptr<Transfer> fetchOn(platform::WorkerPool& pool, const std::string& url,
                                       const std::string& path, DownloadCallback done);
 
     std::mutex m_completionMutex;
     std::deque<std::function<void()>> m_completions;
+    std::mutex m_liveMutex;
+    std::vector<std::weak_ptr<Transfer>> m_live;
 };
 
 } // namespace cad

@@ -4,9 +4,15 @@
 // each finished file in the store's offline library (offline.json). UI thread only;
 // transfers run on the Net's downloadPool.
 //
+//   downloads.onToast = [](auto& title, auto& detail, unsigned icon, float s) { ... };
+//   downloads.isOnline = [] { return services().online; };
+//   downloads.onFinished = DownloadToasts(...);   // app/player/download_toasts.h
 //   downloads.toggle(album.songs);   // what every download button does
-//   ... each frame: downloads.schedule();
+//   ... each frame: net.poll(); downloads.schedule();
 //   downloads.deleteAll();           // the "Delete all downloads?" answer
+//
+// Files are only ever deleted directly inside dataDir()/offline: a library entry whose
+// path points elsewhere is dropped from the library but its file is left alone.
 
 #include "app/core/library.h"
 #include "app/net/transfer.h"
@@ -33,25 +39,33 @@ public:
         std::string error;                  // the last failure's text
     };
 
-    // After every finished transfer (ok, failed or cancelled).
+    // After every finished transfer (ok, failed or cancelled; a cancelled one reports
+    // ok false and the error "cancelled"). Items finished this way are already updated,
+    // so pending() counts what is left.
     std::function<void(const Song&, bool ok, const std::string& error)> onFinished;
-    // Shows a toast (title, detail, icon, seconds); the controller installs it.
+    // Shows a toast (title, detail, icon code point, seconds); the controller installs it.
     std::function<void(const std::string&, const std::string&, unsigned, float)> onToast;
-    // Whether the program is online (cad::Services::online); the controller installs it.
+    // Whether the program is online (cad::Services::online, false while offline mode is
+    // forced); the controller installs it. Unset counts as offline.
     std::function<bool()> isOnline;
 
     Downloads(Net& net, Subsonic& subsonic, Store& store, Covers& covers);
+    Downloads(const Downloads&) = delete;
+    Downloads& operator=(const Downloads&) = delete;
 
     // Cancels (some song waiting or downloading), removes (every song saved) or queues
     // the missing songs (online) / says "You're offline". Nothing for an empty list.
+    // Songs with an empty id are never queued.
     void toggle(const std::vector<Song>& songs);
     // Starts waiting items in queue order while fewer than two download; does nothing
     // while offline.
     void schedule();
     void start(const std::shared_ptr<Item>& item);
-    // Cancels everything and deletes every offline file.
+    // Cancels everything, deletes every offline file (and stray files left in the
+    // offline folder) and empties the library; toasts "Downloads deleted".
     void deleteAll();
-    // Raises the cancel flag of every running transfer (sign-out, shutdown).
+    // Raises the cancel flag of every running transfer and drops the waiting and failed
+    // items (sign-out, shutdown). Running items go when their transfer reports back.
     void cancelAll();
 
     // dataDir()/offline/<safe id>.<safe suffix>
@@ -65,10 +79,20 @@ public:
     int changeCount = 0;
 
 private:
+    void cancel(const std::vector<Song>& songs);
+    void remove(const std::vector<Song>& songs);
+    void queue(const std::vector<Song>& songs);
+    void finish(const std::shared_ptr<Item>& item, const std::string& path, bool ok, std::string error);
+    void erase(const std::shared_ptr<Item>& item);
+    bool online() const { return isOnline && isOnline(); }
+    void toast(const std::string& title, const std::string& detail, unsigned icon) const;
+
     Net& m_net;
     Subsonic& m_subsonic;
     Store& m_store;
     Covers& m_covers;
+    // Completions hold a weak reference: one arriving after this object is gone is dropped.
+    std::shared_ptr<char> m_alive = std::make_shared<char>();
 };
 
 } // namespace cad

@@ -34,6 +34,7 @@ namespace cad {
 class Net;
 class Subsonic;
 class Store;
+struct PendingScrobble;
 
 enum RepeatMode : int { Off = 0, All = 1, One = 2 };
 
@@ -51,7 +52,8 @@ public:
     // Replaces the queue and plays position `index` (the first song under shuffle).
     // An empty list is ignored.
     void setQueue(std::vector<Song> songs, int index);
-    // Plays position i, clamped to the queue.
+    // Plays position i, clamped to the queue: from the downloaded file, the stream
+    // cache, or (online) after fetching the stream. Problems go to onMessage.
     void playIndex(int i);
     void next();     // wraps to the first song whatever the repeat mode
     void previous(); // restarts the song when more than 3 s in
@@ -82,9 +84,15 @@ public:
     // cacheDir()/tracks/<safe id>_<streamKbps>.<mp3 | safe suffix>.
     std::string cachePath(const Song& song) const;
 
-    // Scrobbling: one submission, delivered now or kept in the store's pending list.
+    // Scrobbling: one submission, delivered now or kept in the store's pending list
+    // (tagged with the signed-in account). Nothing at all while the store's `scrobble`
+    // setting is off.
     void submitScrobble(const std::string& id, long long time);
-    // Sends the oldest pending play; on success the next one, until the list is empty.
+    // Sends the oldest pending play of the signed-in account (or one recorded without
+    // an account); on success, or when the server refuses that entry for good, the
+    // next one, until none is left. A transport failure keeps it for the next try.
+    // Plays of other accounts wait on disk. The controller calls it at start-up and
+    // when back online; tick() every 20 s.
     void flushScrobbles();
 
     // Read access for the pages.
@@ -115,7 +123,28 @@ public:
     int64_t startedAt = 0;
 
 private:
-    // (members and helpers as the implementation needs)
+    bool isOnline() const;
+    // url + "\n" + user of the signed-in account, "" when none: pending plays carry it.
+    std::string account() const;
+    // Puts the song at p first and the others after it in random order; index 0.
+    void shuffleAround(int p);
+    // The music player's duration when known, else the current song's, else 0.
+    double knownDuration() const;
+    void cancelStream();
+    // Hands a local file to the music player; `cacheFile` when it is the stream cache copy.
+    void startFile(const Song& song, const std::string& path, bool cacheFile);
+    void failCurrent(const std::string& message);
+    void fetchCurrent(const Song& song);
+    void prefetch();
+    // Fetches the song's stream into a temporary of its own (so two transfers of one
+    // song never share a file), moves it to cachePath(song) when complete and trims
+    // the cache. `done` may be empty; it is dropped once this player is gone.
+    std::shared_ptr<Transfer> fetchToCache(const Song& song, std::function<void(bool ok, const std::string& error)> done);
+    void trackFinished();
+    void watchStart();
+    void countListening(double seconds);
+    void sendPending(const PendingScrobble& entry);
+
     Net& m_net;
     Subsonic& m_subsonic;
     Store& m_store;
@@ -123,7 +152,14 @@ private:
     std::shared_ptr<Transfer> m_streamTransfer;
     std::shared_ptr<Transfer> m_prefetchTransfer;
     std::string m_prefetchId;
+    std::string m_startedCacheFile; // the stream cache file handed to the music player, "" for a download
+    double m_flushTimer = 0;
+    double m_saveTimer = 0;
+    double m_lastTick = 0;
+    bool m_ticked = false;
     std::mt19937 m_rng;
+    // Completions hold a weak reference: a reply that outlives the player is dropped.
+    std::shared_ptr<char> m_lifetime = std::make_shared<char>();
 };
 
 } // namespace cad

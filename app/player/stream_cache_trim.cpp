@@ -7,7 +7,12 @@
 
 namespace cad {
 
-int trimStreamCache(const std::string& directory, int64_t limit)
+bool isStreamCacheTemporary(const std::string& path)
+{
+    return path.ends_with(".part") || path.ends_with(".fetch");
+}
+
+int trimStreamCache(const std::string& directory, int64_t limit, const std::string& keep)
 {
     std::vector<platform::FileEntry> files;
     int64_t total = 0;
@@ -15,7 +20,9 @@ int trimStreamCache(const std::string& directory, int64_t limit)
         if (!entry.regular)
             continue;
         total += entry.size;
-        files.push_back(std::move(entry));
+        const bool protectedFile = !keep.empty() && (entry.path == keep || isStreamCacheTemporary(entry.path));
+        if (!protectedFile)
+            files.push_back(std::move(entry));
     }
     if (total <= limit)
         return 0;

@@ -1,5 +1,6 @@
 #pragma once
-// Start-up trim of the stream cache: the oldest files go until the cache fits.
+// Trim of the stream cache: the oldest files go until the cache fits. Runs at start-up
+// and, with the file just fetched kept, after every stream fetch of a long session.
 
 #include <cstdint>
 #include <string>
@@ -10,7 +11,14 @@ inline constexpr int64_t kStreamCacheLimit = 838860800; // 800 MiB
 
 // Deletes regular files of `directory` (not recursive), oldest last-write time
 // first, until their total size is at most `limit`. Errors are ignored. Returns
-// how many files were deleted.
-int trimStreamCache(const std::string& directory, int64_t limit = kStreamCacheLimit);
+// how many files were deleted. When `keep` is set (a session with transfers
+// running), that file and every temporary (see isStreamCacheTemporary) still count
+// toward the total but are never deleted.
+int trimStreamCache(const std::string& directory, int64_t limit = kStreamCacheLimit,
+                    const std::string& keep = {});
+
+// A file a transfer is still writing or has not yet put in place: a download's
+// ".part" or a stream fetch's ".fetch" temporary.
+bool isStreamCacheTemporary(const std::string& path);
 
 } // namespace cad

@@ -128,6 +128,28 @@ void addPanels(std::vector<StyleClass>& out)
     }
 }
 
+// Cover art: a rounded placeholder square whose note glyph gives way to the picture.
+void addCovers(std::vector<StyleClass>& out)
+{
+    {
+        vell::Style& s = add(out, "cover").normal;
+        s.direction = Direction::Stack;
+        s.radius = 14;
+        s.background = colorToken("surfaceContainerHigh");
+    }
+    {
+        vell::Style& s = add(out, "cover-placeholder").normal;
+        s.alignSelf = Align::Center;
+        s.alignSelfY = Align::Center;
+        s.color = colorToken("onSurfaceVariant", 0.45f);
+    }
+    {
+        vell::Style& s = add(out, "cover-image").normal;
+        s.width = SizeSpec::fill();
+        s.height = SizeSpec::fill();
+    }
+}
+
 } // namespace
 
 std::vector<StyleClass> appStyles()
@@ -140,6 +162,7 @@ std::vector<StyleClass> appStyles()
     textClass(out, "section-title", 22, "onSurface");
     textClass(out, "hero-title", 34);
     addPanels(out);
+    addCovers(out);
     return out;
 }
 

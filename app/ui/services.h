@@ -1,6 +1,7 @@
 #pragma once
 // cad::Services — the process-wide services every page and the controller share:
-// the HTTP client, the Subsonic client and the settings store. Created on the
+// the HTTP client, the Subsonic client, the settings store, the cover cache, the
+// offline downloads and a pointer to the player. Created on the
 // first call of services() (thread-safe first construction), destroyed at exit.
 // UI thread only, apart from what Net itself documents as thread-safe.
 //
@@ -8,8 +9,10 @@
 //   s.subsonic.ping([](bool ok, const std::string& error) { ... });
 
 #include "app/core/store.h"
+#include "app/net/covers.h"
 #include "app/net/net.h"
 #include "app/net/subsonic.h"
+#include "app/player/downloads.h"
 
 namespace vell {
 class Engine;
@@ -28,11 +31,11 @@ struct Services {
     Net net;
     Subsonic subsonic { net };
     Store store;
-    // Not built yet: the cover cache (cad::Covers) and the download queue
-    // (cad::Downloads) join here, after the store, when their layers land.
+    Covers covers { net, subsonic, store };
+    Downloads downloads { net, subsonic, store, covers };
 
-    // The play queue, created by the controller after the engine; null until then
-    // (and while the player layer is not built).
+    // The play queue, owned by the controller and created after the engine it plays
+    // through; null before that (and in tests that build no player).
     PlayerCore* player = nullptr;
     // Set once the engine has initialised.
     vell::Engine* engine = nullptr;

@@ -84,6 +84,33 @@ TEST(Platform, EnvironmentChoosesDataAndCacheDirectories)
     }
 }
 
+// offline.json keeps absolute paths: a relative data directory would make them
+// depend on the working directory of each run.
+TEST(Platform, PinningMakesTheDirectoriesAbsolute)
+{
+    const std::string cwd = std::filesystem::current_path().string();
+    struct Case {
+        const char* caddisHome;
+        const char* home;
+        std::string data;
+    };
+    const Case cases[] = {
+        { "rel/x", "/h", cwd + "/rel/x/data" },
+        { nullptr, nullptr, cwd + "/.local/share/caddis" },
+        { nullptr, "h", cwd + "/h/.local/share/caddis" },
+        { "/abs", "/h", "/abs/data" },
+    };
+    for (const Case& c : cases) {
+        EnvScope env;
+        env.set("CADDIS_HOME", c.caddisHome);
+        env.set("XDG_DATA_HOME", nullptr);
+        env.set("XDG_CACHE_HOME", nullptr);
+        env.set("HOME", c.home);
+        platform::pinDirectories();
+        EXPECT_EQ(platform::dataDir(), c.data);
+    }
+}
+
 TEST(Platform, PackagedAssetsComeFromAppDir)
 {
     TempDir image;

@@ -175,3 +175,16 @@ TEST(Store, PendingScrobblesConvertIdsAndTimes)
     EXPECT_EQ(store.pendingScrobbles[3].time, 0);
     EXPECT_EQ(store.pendingScrobbles[4].time, INT64_MIN);
 }
+
+// The account a play belongs to is written only when known, so older files and
+// older readers see the same text as before.
+TEST(Store, PendingScrobblesKeepTheirAccount)
+{
+    TempHome home;
+    Store store = loaded();
+    store.pendingScrobbles = {{"a", 5, ""}, {"b", 6, "http://h\nann"}};
+    ASSERT_TRUE(store.saveScrobbles());
+    EXPECT_EQ(platform::readFile(home.dataDir() + "/scrobbles.json"),
+        R"([{"id":"a","time":5},{"id":"b","time":6,"account":"http://h\nann"}])");
+    EXPECT_EQ(loaded().pendingScrobbles, store.pendingScrobbles);
+}

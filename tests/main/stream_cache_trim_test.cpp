@@ -56,4 +56,20 @@ TEST(StreamCacheTrim, RemovesOldestUntilItFitsAndIgnoresAMissingDirectory)
     EXPECT_EQ(cad::trimStreamCache(dir.path() + "/missing", 0), 0);
 }
 
+// During a session the file just fetched and every temporary of a running transfer
+// stay; at start-up nothing runs, so leftovers go like any other file.
+TEST(StreamCacheTrim, AfterAFetchKeepsTheNewFileAndTemporaries)
+{
+    testing_support::TempDir dir;
+    const fs::path root = dir.path();
+    makeFile(root / "fetched", 400, 50);
+    makeFile(root / "a_0.mp3.3.fetch.part", 300, 40);
+    makeFile(root / "a_0.mp3.4.fetch", 200, 30);
+    makeFile(root / "older", 100, 20);
+    makeFile(root / "newer", 100, 10);
+    EXPECT_EQ(cad::trimStreamCache(dir.path(), 950, (root / "fetched").string()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 3);
+    EXPECT_EQ(cad::trimStreamCache(dir.path(), 0), 3);
+}
+
 } // namespace

@@ -42,7 +42,7 @@ TEST(NetProtocols, OtherSchemesAreRefused)
     EXPECT_FALSE(download.ok);
     EXPECT_EQ(download.error, "Unsupported protocol");
     EXPECT_FALSE(exists(home.file("copy")));
-    EXPECT_FALSE(exists(home.file("copy.part")));
+    EXPECT_EQ(temporaries(home.path()), std::vector<std::string>{});
 }
 
 TEST(NetProtocols, RedirectsToOtherSchemesAreRefused)

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace net_testing {
 
@@ -27,6 +29,17 @@ bool pollUntil(cad::Net& net, Condition condition, double seconds = 15)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+
+// The download temporaries (".part" files) directly inside `dir`.
+inline std::vector<std::string> temporaries(const std::string& dir)
+{
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().string().ends_with(".part"))
+            found.push_back(entry.path().string());
+    }
+    return found;
 }
 
 // A loopback port that nothing listens on (bound once by the kernel's choice, then released).

@@ -1,3 +1,4 @@
+#include "app/net/curl_transfer.h"
 #include "app/net/subsonic.h"
 #include "net/net_test_helpers.h"
 #include "support/subsonic_test_server.h"
@@ -130,7 +131,8 @@ using NetDownload = NetServerTest;
 
 TEST_F(NetDownload, WritesTheFileThroughAPartFileAndReportsProgress)
 {
-    const std::string path = home.dataDir() + "/offline/deep/tr-1.mp3"; // parents are created
+    const std::string dir = home.dataDir() + "/offline/deep"; // parents are created
+    const std::string path = dir + "/tr-1.mp3";
     std::shared_ptr<cad::Transfer> transfer;
     DownloadOutcome out;
     transfer = net.download(fileUrl(), path, [&](bool ok, const std::string& error) {
@@ -142,7 +144,7 @@ TEST_F(NetDownload, WritesTheFileThroughAPartFileAndReportsProgress)
     EXPECT_EQ(out.error, "");
     const std::string expected = mediaFile();
     EXPECT_EQ(slurp(path), expected);
-    EXPECT_FALSE(exists(path + ".part"));
+    EXPECT_EQ(temporaries(dir), std::vector<std::string>{});
     EXPECT_TRUE(transfer->ok.load());
     EXPECT_EQ(transfer->received.load(), double(expected.size()));
     EXPECT_EQ(transfer->total.load(), double(expected.size()));
@@ -199,14 +201,14 @@ TEST_F(NetDownload, FailuresKeepTheOldFileAndLeaveNoPartFile)
         EXPECT_FALSE(out.ok);
         EXPECT_EQ(out.error, c.error);
         EXPECT_EQ(slurp(path), "previous song");
-        EXPECT_FALSE(exists(path + ".part"));
+        EXPECT_EQ(temporaries(home.path()), std::vector<std::string>{});
     }
 
     spit(path, "previous song");
     const DownloadOutcome refused = downloadNow(net, closedPortUrl(), path);
     EXPECT_EQ(refused.error, curl_easy_strerror(CURLE_COULDNT_CONNECT));
     EXPECT_EQ(slurp(path), "previous song");
-    EXPECT_FALSE(exists(path + ".part"));
+    EXPECT_EQ(temporaries(home.path()), std::vector<std::string>{});
 }
 
 TEST_F(NetDownload, UnwritableAndUnrenamableDestinations)
@@ -223,10 +225,13 @@ TEST_F(NetDownload, UnwritableAndUnrenamableDestinations)
     EXPECT_FALSE(blocked.ok);
     EXPECT_EQ(blocked.error, "cannot finalize file");
     EXPECT_TRUE(std::filesystem::is_directory(occupied + "/inside"));
-    EXPECT_EQ(slurp(occupied + ".part"), mediaFile()) << "the complete .part stays for a retry";
+    const std::vector<std::string> left = temporaries(home.path());
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_TRUE(left[0].starts_with(occupied + "."));
+    EXPECT_EQ(slurp(left[0]), mediaFile()) << "the complete .part stays for a retry";
 }
 
-// Bytes that never reach the disk must not yield a "complete" file: a ".part" that is a
+// Bytes that never reach the disk must not yield a "complete" file: a temporary that is a
 // link to /dev/full accepts buffered writes and fails them when flushed.
 TEST_F(NetDownload, WriteErrorsAreFailures)
 {
@@ -235,15 +240,18 @@ TEST_F(NetDownload, WriteErrorsAreFailures)
     tiny.contentType = "audio/mpeg";
     server.injectFault(tiny);
     const std::string path = home.file("small.mp3");
-    std::filesystem::create_symlink("/dev/full", path + ".part");
-    const DownloadOutcome flushed = downloadNow(net, fileUrl(), path);
+    const std::string part = path + ".part";
+    std::filesystem::create_symlink("/dev/full", part);
+    cad::Transfer first;
+    const cad::FetchOutcome flushed = cad::fetchToFile(fileUrl(), path, part, first, false);
     EXPECT_FALSE(flushed.ok);
     EXPECT_EQ(flushed.error, "cannot write file");
     EXPECT_FALSE(exists(path));
-    EXPECT_FALSE(std::filesystem::is_symlink(path + ".part"));
+    EXPECT_FALSE(std::filesystem::is_symlink(part));
 
-    std::filesystem::create_symlink("/dev/full", path + ".part");
-    const DownloadOutcome streamed = downloadNow(net, fileUrl("tr-4"), path);
+    std::filesystem::create_symlink("/dev/full", part);
+    cad::Transfer second;
+    const cad::FetchOutcome streamed = cad::fetchToFile(fileUrl("tr-4"), path, part, second, false);
     EXPECT_FALSE(streamed.ok);
     EXPECT_EQ(streamed.error, curl_easy_strerror(CURLE_WRITE_ERROR));
     EXPECT_FALSE(exists(path));
@@ -269,7 +277,7 @@ TEST_F(NetDownload, CancelStopsMidTransfer)
     EXPECT_TRUE(transfer->done.load());
     EXPECT_FALSE(transfer->ok.load());
     EXPECT_EQ(slurp(path), "previous");
-    EXPECT_FALSE(exists(path + ".part"));
+    EXPECT_EQ(temporaries(home.path()), std::vector<std::string>{});
 }
 
 TEST_F(NetDownload, CancelWinsOverAnErrorStatus)
@@ -301,7 +309,7 @@ TEST_F(NetDownload, InteractiveDownloadsUseTheRequestPool)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     requestsOnly.poll();
     EXPECT_FALSE(song->done.load()) << "a pool of 0 workers runs nothing";
-    EXPECT_FALSE(exists(home.file("song.mp3.part")));
+    EXPECT_EQ(temporaries(home.path()), std::vector<std::string>{});
 }
 
 TEST(NetShutdown, UndeliveredCompletionsAreDroppedUncalled)

@@ -65,6 +65,9 @@ TEST(AppStyles, ClassTableSpotValues)
         { "banner", 0, "background", 0, "tertiaryContainer" },
         { "error-banner", 0, "color", 0, "error" },
         { "setting-row", 0, "gap", 14 },
+        { "cover", 0, "radius", 14 },
+        { "cover", 0, "background", 0, "surfaceContainerHigh" },
+        { "cover-placeholder", 0, "color", 0, "onSurfaceVariant", 0.45f },
     });
 }
 

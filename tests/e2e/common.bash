@@ -30,6 +30,7 @@ CONFIG="$DATA_DIR/config.json"
 XVFB_PID=""
 SERVER_PID=""
 APP_PID=""
+APP_WINDOW=""
 SERVER_PORT=""
 
 cleanup() {
@@ -98,12 +99,33 @@ server_requests() {
     curl -s "http://127.0.0.1:$SERVER_PORT/__test/requests"
 }
 
-# start_app BINARY: runs it in the background and waits for its window.
+# Grey-level spread of a window's pixels: 0 while it shows a single colour (nothing drawn yet).
+window_contrast() {
+    import -window "$1" png:- 2>/dev/null | convert png:- -colorspace Gray -format '%[fx:standard_deviation]' info: 2>/dev/null \
+        || echo 0
+}
+
+# start_app COMMAND [ARG...]: runs it in the background, waits for its window (titled
+# $APP_TITLE, "Sonaria" by default) and for its first drawn frame. The deadlines are
+# generous for a busy machine or a sanitizer build; the polling keeps the usual case quick.
 start_app() {
-    "$1" >"$WORK/app.log" 2>&1 &
+    local title=${APP_TITLE:-Sonaria}
+    "$@" >"$WORK/app.log" 2>&1 &
     APP_PID=$!
-    # Generous: sanitizer builds start slowly on a busy machine.
-    wait_for 60 'xdotool search --name "^Sonaria$" >/dev/null 2>&1' || fail "no Sonaria window"
+    APP_WINDOW=""
+    local deadline=$((SECONDS + 60))
+    while [ -z "$APP_WINDOW" ]; do
+        kill -0 "$APP_PID" 2>/dev/null || fail "$(basename "$1") exited before its window appeared"
+        [ "$SECONDS" -lt "$deadline" ] || fail "no $title window within 60 s"
+        # Polled rather than --sync: a search racing SDL's window set-up can die on BadWindow.
+        APP_WINDOW=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1)
+        [ -n "$APP_WINDOW" ] || sleep 0.1
+    done
+    deadline=$((SECONDS + 60))
+    until awk -v c="$(window_contrast "$APP_WINDOW")" 'BEGIN { exit !(c > 0.01) }'; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the $title window drew nothing within 60 s"
+        sleep 0.2
+    done
     # Let the first view finish fading in.
     sleep 1.5
 }

@@ -241,15 +241,26 @@ void Engine::updateLetterbox() {
                         float(m_settings.logicalWidth), float(m_settings.logicalHeight));
 }
 
+// Polling stops after an event that presses a button or the pointer: the rest
+// waits in SDL's queue for the next frame, so it is translated after that
+// press was dispatched. A press may begin text editing, and the keys typed
+// right after it must then reach the field as text instead of being mapped to
+// buttons (or dropped) in the state from before the press. One pump, then the
+// queue is drained: SDL_PollEvent would leave its end-of-poll marker behind the
+// events kept for later and so skip a frame.
 void Engine::pollEvents() {
+    SDL_PumpEvents();
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+        const uint32_t actionsBefore = m_input.actions;
         if (event.type == SDL_QUIT)
             m_running = false;
         else
             m_input.handleEvent(event, m_letterbox);
         if (onEvent)
             onEvent(event);
+        if (m_input.actions != actionsBefore)
+            return;
     }
 }
 

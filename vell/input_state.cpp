@@ -108,6 +108,7 @@ void InputState::press(int button, uint8_t source) {
     b.pressed = true;
     b.timer = 0;
     navMode = true;
+    ++actions;
 }
 
 void InputState::release(int button, uint8_t source) {
@@ -277,6 +278,7 @@ void InputState::handleMouse(const SDL_Event& event, const Letterbox& box) {
             down = false;
             released = true;
         }
+        ++actions;
         return;
     }
     case SDL_MOUSEWHEEL:
@@ -303,10 +305,12 @@ void InputState::handleFinger(const SDL_Event& event, const Letterbox& box) {
     if (event.type == SDL_FINGERDOWN) {
         down = pressed = active = touch = true;
         navMode = false;
+        ++actions;
     } else if (event.type == SDL_FINGERUP) {
         down = false;
         released = true;
         active = false;
+        ++actions;
     }
 }
 

@@ -69,6 +69,10 @@ struct InputState {
     bool swapConfirmCancel = false;
     bool keyboardWithController = false;
     bool textInput = false; // a text field takes the keys: key-down mapping suspended
+    // Counts the events that give the dispatch something to act on: a button
+    // going down, the pointer going down or up. The engine ends a frame's
+    // polling after each one (see Engine::pollEvents).
+    uint32_t actions = 0;
 
     std::array<ButtonState, kPadButtonCount> buttons{};
     std::map<int32_t, ButtonName> buttonNames;

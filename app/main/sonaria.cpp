@@ -492,6 +492,8 @@ void Sonaria::onEvent(const SDL_Event& event)
 void Sonaria::onFrame(float seconds)
 {
     platform::frame();
+    if (const int delay = testhooks::frameDelayMs())
+        SDL_Delay(Uint32(delay));
     TextField* field = TextField::editingField();
     std::string entered;
     if (field && field->dialogMode) {

@@ -16,6 +16,16 @@ float clockScale()
     return scale;
 }
 
+int frameDelayMs()
+{
+    static const int delay = [] {
+        const char* value = std::getenv("SONARIA_TEST_FRAME_DELAY_MS");
+        const long parsed = value ? std::strtol(value, nullptr, 10) : 0;
+        return parsed > 0 && parsed < 10000 ? int(parsed) : 0;
+    }();
+    return delay;
+}
+
 void log(const char* kind, const std::string& text, const std::string& detail)
 {
     const char* path = std::getenv("SONARIA_TEST_LOG");

@@ -19,6 +19,13 @@ constexpr int kDialogMaxLength = 512;
 TextField* g_editing = nullptr;
 uint32_t g_dialogResultTicks = 0;
 
+// Without an on-screen keyboard SDL text input stays on for good (SDL's own
+// default there). Switching it off flushes text events already queued, and
+// switching it on only when editing begins would leave keys typed together
+// with that press without their text. Where a screen keyboard exists, text
+// input is on only while editing, so a focused field does not raise it.
+bool keepsTextInputOn() { return !SDL_HasScreenKeyboardSupport(); }
+
 } // namespace
 
 TextField::TextField()
@@ -98,7 +105,7 @@ void TextField::beginEdit(vell::UiContext& ctx)
     g_editing = this;
     if (platform::hasTextDialog())
         dialogMode = platform::openTextDialog(placeholder, text, password, kDialogMaxLength);
-    if (!dialogMode)
+    if (!dialogMode && !(keepsTextInputOn() && SDL_IsTextInputActive()))
         SDL_StartTextInput();
 }
 
@@ -114,7 +121,7 @@ void TextField::endEdit()
         g_editing = nullptr;
     if (wasDialog)
         platform::closeTextDialog();
-    else
+    else if (!keepsTextInputOn())
         SDL_StopTextInput();
 }
 

@@ -166,4 +166,28 @@ TEST_F(TextFieldTest, LosingFocusOrDyingEndsTheEdit)
     EXPECT_FALSE(input.textInput);
 }
 
+// Return in one field begins editing the next (as on the login page): text
+// typed right after it and already queued reaches the next field, and SDL text
+// input stays on throughout where there is no on-screen keyboard.
+TEST_F(TextFieldTest, TextQueuedBehindReturnReachesTheNextField)
+{
+    ASSERT_FALSE(SDL_HasScreenKeyboardSupport());
+    auto second = cad::textField("Password");
+    second->focused = true;
+    auto first = editingField("user");
+    first->onSubmit = [&](const std::string&) { second->beginEdit(ctx); };
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    SDL_Event text = typed("T");
+    ASSERT_EQ(SDL_PushEvent(&text), 1);
+
+    EXPECT_TRUE(first->handleEvent(keyDown(SDLK_RETURN)));
+    EXPECT_TRUE(SDL_IsTextInputActive());
+    SDL_Event queued {};
+    ASSERT_EQ(SDL_PollEvent(&queued), 1);
+    EXPECT_TRUE(second->handleEvent(queued));
+    EXPECT_EQ(second->text, "T");
+    second->endEdit();
+    EXPECT_TRUE(SDL_IsTextInputActive());
+}
+
 } // namespace

@@ -265,3 +265,66 @@ TEST_F(EngineTest, MissingSoundDeviceLeavesMusicOffButStarts) {
     step();
     EXPECT_EQ(engine->music().state(), MusicState::Stopped);
 }
+
+namespace {
+
+// Takes Cross the way a text field begins editing: key mapping stops.
+struct TextTaker : WidgetT<TextTaker, Box> {
+    static constexpr const char* kTypeName = "box";
+    TextTaker() { focusable = true; }
+    bool onButton(UiContext& ctx, int32_t button) override {
+        if (button != Cross)
+            return false;
+        ctx.input->textInput = true;
+        return true;
+    }
+};
+
+SDL_Event event(Uint32 type, SDL_Keycode sym = 0) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.keysym.sym = sym;
+    if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP)
+        e.button.button = SDL_BUTTON_LEFT;
+    if (type == SDL_TEXTINPUT)
+        e.text.text[0] = char(sym);
+    return e;
+}
+
+} // namespace
+
+// Events queued behind a press are translated only after that press has been
+// dispatched, so keys typed right after the Return that begins editing are
+// text for the field, not buttons.
+TEST_F(EngineInputTest, EventsAfterAPressWaitForItsDispatch) {
+    struct Case {
+        std::vector<SDL_Event> events;
+        std::vector<size_t> perFrame; // events seen by each frame
+    };
+    const std::vector<Case> cases{
+        {{event(SDL_KEYDOWN, SDLK_RETURN), event(SDL_KEYDOWN, SDLK_a), event(SDL_TEXTINPUT, 'a'),
+          event(SDL_KEYUP, SDLK_RETURN)},
+         {1, 3}},
+        {{event(SDL_MOUSEMOTION), event(SDL_MOUSEBUTTONDOWN), event(SDL_MOUSEMOTION), event(SDL_MOUSEBUTTONUP),
+          event(SDL_KEYUP, SDLK_a)},
+         {2, 2, 1}},
+        {{event(SDL_KEYUP, SDLK_a), event(SDL_TEXTINPUT, 'q'), event(SDL_MOUSEWHEEL)}, {3}},
+    };
+    auto taker = std::make_shared<TextTaker>();
+    showView(taker);
+    step();
+    size_t seen = 0;
+    engine->onEvent = [&](const SDL_Event&) { ++seen; };
+    for (const Case& c : cases) {
+        engine->setFocus(taker.get());
+        engine->input().textInput = false;
+        for (const SDL_Event& e : c.events)
+            push(e);
+        for (size_t n : c.perFrame) {
+            seen = 0;
+            step();
+            EXPECT_EQ(seen, n);
+        }
+    }
+    EXPECT_EQ(counter.hits[Square], 0); // the A typed after Return was text, not a button
+}

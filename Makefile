@@ -6,20 +6,29 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 WERROR ?= OFF
 
-.PHONY: run test build setup clean gallery
+.PHONY: run test build configure setup clean gallery package
 
 setup:
 	@bash scripts/setup
 
-build: setup
+configure: setup
 	cmake -S . -B $(BUILD) -DSONARIA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	cd $(BUILD) && ./sonaria
+# Builds only the program and starts it; without a stored account, with the demo
+# server and the login page filled in for it.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target sonaria
+	bash scripts/run-demo $(BUILD)
 
 gallery: build
 	cd $(BUILD) && ./vell-gallery
+
+# The Debian package, $(BUILD)/sonaria_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -32,6 +32,22 @@ void Engine::widgetDestroyed(Widget* widget) {
 
 // ---- Start-up ----
 
+namespace {
+
+// Whether the renderer SDL_CreateRenderer(-1) tries first (the driver named by
+// SDL_HINT_RENDER_DRIVER, else the first one listed) draws through OpenGL.
+bool firstRendererUsesOpenGL() {
+    std::string name;
+    if (const char* hint = SDL_GetHint(SDL_HINT_RENDER_DRIVER))
+        name = hint;
+    SDL_RendererInfo info;
+    if (name.empty() && SDL_GetNumRenderDrivers() > 0 && SDL_GetRenderDriverInfo(0, &info) == 0 && info.name)
+        name = info.name;
+    return name.rfind("opengl", 0) == 0;
+}
+
+} // namespace
+
 bool Engine::createWindowAndRenderer() {
     if (m_settings.externalWindow && m_settings.externalRenderer) {
         m_window = m_settings.externalWindow;
@@ -39,13 +55,21 @@ bool Engine::createWindowAndRenderer() {
         m_ownsWindow = false;
         return true;
     }
-    Uint32 flags = SDL_WINDOW_SHOWN;
+    // Hidden until the renderer exists: a renderer that needs other window flags
+    // makes SDL destroy and recreate the window, which must not flash on screen.
+    Uint32 flags = SDL_WINDOW_HIDDEN;
     if (m_settings.resizable)
         flags |= SDL_WINDOW_RESIZABLE;
     if (m_settings.fullscreen)
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    m_window = SDL_CreateWindow(m_settings.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                m_settings.windowWidth, m_settings.windowHeight, flags);
+    auto create = [this](Uint32 windowFlags) {
+        return SDL_CreateWindow(m_settings.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                m_settings.windowWidth, m_settings.windowHeight, windowFlags);
+    };
+    // Created for OpenGL when the renderer SDL will pick uses it, so it is made once.
+    m_window = firstRendererUsesOpenGL() ? create(flags | SDL_WINDOW_OPENGL) : nullptr;
+    if (!m_window)
+        m_window = create(flags);
     if (!m_window)
         return false;
     Uint32 rendererFlags = SDL_RENDERER_ACCELERATED;
@@ -60,6 +84,7 @@ bool Engine::createWindowAndRenderer() {
         m_window = nullptr;
         return false;
     }
+    SDL_ShowWindow(m_window);
     return true;
 }
 

@@ -55,7 +55,8 @@ void addButtons(std::vector<StyleClass>& out)
         c.normal.padding = vell::symmetricEdges(16, 6);
         c.normal.background = colorToken("surfaceContainerHigh");
         c.normal.color = colorToken("onSurface");
-        for (vell::Style* s : { &c.hovered, &c.focused, &c.pressed })
+        // Focus shows as the ring alone, so a focused checked chip keeps its colours.
+        for (vell::Style* s : { &c.hovered, &c.pressed })
             s->background = colorToken("surfaceContainerHighest");
         c.pressed.scale = 0.94f;
         c.checked.background = colorToken("primary");

@@ -9,11 +9,21 @@
 #include "vell/engine.h"
 #include "vell/spacer.h"
 
+#include <cstdlib>
+
 namespace cad {
 namespace {
 
 constexpr int32_t kSyncIcon = 0xE627;
 constexpr const char* kExampleAddress = "https://music.example.com";
+
+// A value the launcher may hand over (`make run` fills the page in for the demo
+// server through SONARIA_LOGIN_URL, _USER and _PASSWORD); `fallback` otherwise.
+std::string launcherValue(const char* name, const std::string& fallback)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? std::string(value) : fallback;
+}
 
 std::shared_ptr<vell::Box> row(float gap)
 {
@@ -42,9 +52,9 @@ LoginPage::LoginPage()
     : Page("Connect", false)
 {
     const Store& store = services().store;
-    urlField = textField(kExampleAddress, store.url);
-    userField = textField("Username", store.user);
-    passwordField = textField("Password");
+    urlField = textField(kExampleAddress, launcherValue("SONARIA_LOGIN_URL", store.url));
+    userField = textField("Username", launcherValue("SONARIA_LOGIN_USER", store.user));
+    passwordField = textField("Password", launcherValue("SONARIA_LOGIN_PASSWORD", {}));
     passwordField->password = true;
 
     insecureBox = vell::checkbox(store.insecure);
@@ -102,6 +112,18 @@ void LoginPage::start()
         if (auto p = page())
             p->connect();
     };
+}
+
+void LoginPage::tick(float)
+{
+    // Shown filled in completely: Connect gets the focus, so Return signs in at once.
+    if (m_ticked)
+        return;
+    m_ticked = true;
+    if (urlField->text.empty() || userField->text.empty() || passwordField->text.empty())
+        return;
+    if (vell::Engine* engine = services().engine)
+        engine->setFocus(connectButton.get());
 }
 
 void LoginPage::setStatus(const std::string& text, const char* colorToken)

@@ -22,6 +22,8 @@ public:
     LoginPage();
     // Wires the fields and the button to the page (weakly: the view owns the page).
     void start() override;
+    // On the first frame, focuses the Connect button when every field is filled in.
+    void tick(float seconds) override;
 
     // One connection attempt; ignored while one is under way.
     void connect();
@@ -36,6 +38,7 @@ public:
     bool busy = false;
 
 private:
+    bool m_ticked = false;
     void setStatus(const std::string& text, const char* colorToken);
     void setBusy(bool on);
     // Moves the focus to `field` and begins editing it.

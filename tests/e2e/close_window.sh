@@ -8,9 +8,8 @@ echo '{"volume": 1.7, "dark": false}' >"$CONFIG"
 start_app "$APP"
 shot 1-light-login
 
-WINDOW=$(xdotool search --name '^Sonaria$' | head -n1)
 # What a window manager's close button sends (there is none on this display).
-python3 "$SOURCE_DIR/tests/e2e/close_window.py" "$WINDOW" || fail "could not ask the window to close"
+python3 "$SOURCE_DIR/tests/e2e/close_window.py" "$APP_WINDOW" || fail "could not ask the window to close"
 status=0
 wait_for 10 '! kill -0 "$APP_PID" 2>/dev/null' || fail "closing the window did not end the program"
 wait "$APP_PID" || status=$?

@@ -30,6 +30,7 @@ CONFIG="$DATA_DIR/config.json"
 XVFB_PID=""
 SERVER_PID=""
 APP_PID=""
+APP_WINDOW=""
 SERVER_PORT=""
 
 cleanup() {
@@ -75,12 +76,13 @@ free_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()'
 }
 
-# start_server PORT USER PASSWORD: our Subsonic test server on 127.0.0.1:PORT.
+# start_server PORT USER PASSWORD [OPTION...]: our Subsonic test server on 127.0.0.1:PORT,
+# with any further server options (such as --albums 1000).
 start_server() {
     local portfile="$WORK/server.port"
     rm -f "$portfile"
     python3 "$SOURCE_DIR/tests/server/subsonic_server.py" --port "$1" --port-file "$portfile" \
-        --user "$2" --password "$3" >"$WORK/server.log" 2>&1 &
+        --user "$2" --password "$3" "${@:4}" >"$WORK/server.log" 2>&1 &
     SERVER_PID=$!
     wait_for 90 '[ -s "$portfile" ]' || fail "test server did not start: $(cat "$WORK/server.log")"
     SERVER_PORT=$(cat "$portfile")
@@ -97,12 +99,33 @@ server_requests() {
     curl -s "http://127.0.0.1:$SERVER_PORT/__test/requests"
 }
 
-# start_app BINARY: runs it in the background and waits for its window.
+# Grey-level spread of a window's pixels: 0 while it shows a single colour (nothing drawn yet).
+window_contrast() {
+    import -window "$1" png:- 2>/dev/null | convert png:- -colorspace Gray -format '%[fx:standard_deviation]' info: 2>/dev/null \
+        || echo 0
+}
+
+# start_app COMMAND [ARG...]: runs it in the background, waits for its window (titled
+# $APP_TITLE, "Sonaria" by default) and for its first drawn frame. The deadlines are
+# generous for a busy machine or a sanitizer build; the polling keeps the usual case quick.
 start_app() {
-    "$1" >"$WORK/app.log" 2>&1 &
+    local title=${APP_TITLE:-Sonaria}
+    "$@" >"$WORK/app.log" 2>&1 &
     APP_PID=$!
-    # Generous: sanitizer builds start slowly on a busy machine.
-    wait_for 60 'xdotool search --name "^Sonaria$" >/dev/null 2>&1' || fail "no Sonaria window"
+    APP_WINDOW=""
+    local deadline=$((SECONDS + 60))
+    while [ -z "$APP_WINDOW" ]; do
+        kill -0 "$APP_PID" 2>/dev/null || fail "$(basename "$1") exited before its window appeared"
+        [ "$SECONDS" -lt "$deadline" ] || fail "no $title window within 60 s"
+        # Polled rather than --sync: a search racing SDL's window set-up can die on BadWindow.
+        APP_WINDOW=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1)
+        [ -n "$APP_WINDOW" ] || sleep 0.1
+    done
+    deadline=$((SECONDS + 60))
+    until awk -v c="$(window_contrast "$APP_WINDOW")" 'BEGIN { exit !(c > 0.01) }'; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the $title window drew nothing within 60 s"
+        sleep 0.2
+    done
     # Let the first view finish fading in.
     sleep 1.5
 }

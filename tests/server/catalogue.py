@@ -57,6 +57,10 @@ INITIAL_STARS = {"tr-2": "2024-07-01T10:00:00Z", "al-3": "2024-07-02T10:00:00Z"}
 # Plays present at start: song id -> (play count, last played). Only the generated library has some,
 # so that its "recent" and "frequent" lists are not empty.
 INITIAL_PLAYS = {}
+# The demo starts with a few more, so its favourites page shows songs, albums and an artist.
+DEMO_STARS = dict(INITIAL_STARS, **{"tr-5": "2024-07-03T10:00:00Z", "tr-9": "2024-07-04T10:00:00Z",
+                                    "42": "2024-07-05T10:00:00Z", "al-2": "2024-07-06T10:00:00Z",
+                                    "ar-1": "2024-07-07T10:00:00Z"})
 
 LOSSY_BITRATE = 128
 TRANSCODE_BITRATE = 96

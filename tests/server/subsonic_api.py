@@ -84,15 +84,16 @@ def now_iso():
 class Library:
     """The catalogue plus what clients change: favourites and plays. Thread-safe."""
 
-    def __init__(self, media_dir):
+    def __init__(self, media_dir, initial_stars=None):
         self.media_dir = media_dir
         self.index = make_media.load_index(media_dir)
+        self.initial_stars = dict(catalogue.INITIAL_STARS if initial_stars is None else initial_stars)
         self.lock = threading.Lock()
         self.reset()
 
     def reset(self):
         with self.lock:
-            self.stars = dict(catalogue.INITIAL_STARS)
+            self.stars = dict(self.initial_stars)
             self.scrobbles = []
             self.plays = dict(catalogue.INITIAL_PLAYS)  # song id -> (count, last played date)
 

@@ -266,7 +266,25 @@ def make_certificate(directory):
     return cert, key
 
 
+DEMO_SCALE = 8  # demo songs are eight times the test length
+
+
+def demo_media_root():
+    """The demo keeps its library in the user's cache, so it is generated once per machine."""
+    cache = os.environ.get("XDG_CACHE_HOME") or os.path.join(os.path.expanduser("~"), ".cache")
+    root = os.path.join(cache, "sonaria-demo")
+    os.makedirs(root, exist_ok=True)
+    return root
+
+
+def demo_media_dir():
+    """The demo's library (at the demo's scale), generated on first use."""
+    return make_media.cached_media_dir(DEMO_SCALE, demo_media_root())
+
+
 def media_dir(args):
+    if not args.media_dir and args.demo and args.scale == DEMO_SCALE:
+        return demo_media_dir()
     if not args.media_dir:
         return make_media.cached_media_dir(args.scale)
     if not os.path.exists(os.path.join(args.media_dir, "index.json")):
@@ -310,7 +328,7 @@ def parse_args():
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
     args.port = args.port if args.port is not None else (4533 if args.demo else 0)
-    args.scale = args.scale or (8 if args.demo else 1)
+    args.scale = args.scale or (DEMO_SCALE if args.demo else 1)
     args.verbose = args.verbose or args.demo
     return args
 
@@ -323,7 +341,7 @@ def main():
     server.user, server.password = args.user, args.password
     media = prepare_media(args)
     catalogue.grow(max(0, args.albums))  # after the media cache, whose key is the fixed library
-    server.library = Library(media)
+    server.library = Library(media, catalogue.DEMO_STARS if args.demo else None)
     server.faults = faults.FaultBook()
     server.requests = faults.RequestLog()
     scheme = "http"

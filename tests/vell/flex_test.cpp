@@ -183,6 +183,8 @@ std::vector<ArrangeCase> arrangeCases()
     };
 }
 
+void PrintTo(const ArrangeCase& c, std::ostream* os) { *os << c.name; }
+
 class FlexArrange : public ::testing::TestWithParam<ArrangeCase> { };
 
 TEST_P(FlexArrange, PlacesChildrenExactly)
@@ -230,6 +232,8 @@ std::vector<MeasureCase> measureCases()
         { "no visible children measure zero", row, { { k20x10, {}, 0, false } }, { 0, 0 } },
     };
 }
+
+void PrintTo(const MeasureCase& c, std::ostream* os) { *os << c.name; }
 
 class FlexMeasure : public ::testing::TestWithParam<MeasureCase> { };
 

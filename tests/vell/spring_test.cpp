@@ -14,6 +14,8 @@ struct SpringKind {
     float from, to;
 };
 
+void PrintTo(const SpringKind& k, std::ostream* os) { *os << k.name; }
+
 class SpringKinds : public ::testing::TestWithParam<SpringKind> { };
 
 // Every kind settles on its target within a second of 60 Hz frames and then

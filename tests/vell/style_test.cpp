@@ -55,6 +55,8 @@ struct StateCase {
     float expected; // each state record sets textSize to its index
 };
 
+void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
+
 class StatePrecedence : public ::testing::TestWithParam<StateCase> { };
 
 TEST_P(StatePrecedence, LaterStatesWin)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 using namespace vell;
 using vell_testing::UiFixture;
 
@@ -13,6 +15,8 @@ struct HexCase {
     const char* text;
     std::optional<Color> expected;
 };
+
+void PrintTo(const HexCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class HexParsing : public ::testing::TestWithParam<HexCase> { };
 
@@ -27,7 +31,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, HexParsing,
         HexCase { "#10203080", Color { 16, 32, 48, 128 } }, HexCase { "#000000ff", Color { 0, 0, 0, 255 } },
         HexCase { "#12345", std::nullopt }, HexCase { "#ggg", std::nullopt }, HexCase { "", std::nullopt },
         HexCase { "#", std::nullopt }, HexCase { "#12 456", std::nullopt }),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    [](const auto& info) {
+        // "#a1b2c3" becomes "a1b2c3"; every other character but letters and digits becomes "_".
+        std::string name = std::to_string(info.index) + "_";
+        for (const char* p = info.param.text; *p; ++p)
+            if (*p != '#')
+                name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+        return name;
+    });
 
 TEST(Theme, TokensFollowTheMode)
 {

@@ -1,0 +1,246 @@
+// The Albums page over a library of 1,000 albums from our test server, on the
+// software renderer at 1280 x 720 in an offscreen window:
+// - first12_ms: from opening the page to its first 12 covers drawn, with every cover
+//   already in the disk cache (a fresh engine, so no texture is in memory);
+// - median_ms, p99_ms: whole engine frames while the grid scrolls from the top to the
+//   bottom (40 px a frame), with the server paging the albums in and the covers
+//   decoded from the disk cache as rows appear;
+// - rss_anon_kb: RssAnon after every cover was shown.
+// The first run fills the cover cache (a warm-up pass) and is not measured.
+//
+//   bench_albums_scroll            (needs python3; starts tests/server/subsonic_server.py)
+
+#include "app/net/credentials.h"
+#include "app/ui/albums_page.h"
+#include "app/ui/app_styles.h"
+#include "app/ui/cover.h"
+#include "app/ui/page_push.h"
+#include "app/ui/services.h"
+#include "vell/engine.h"
+
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kAlbums = 1000;
+constexpr int kFixedAlbums = 5; // the server's own library before the generated ones
+
+std::string dataFile(const std::string& relative)
+{
+    char* base = SDL_GetBasePath();
+    const std::string dir = base ? base : "./";
+    SDL_free(base);
+    for (const std::string& candidate : { dir + "data/" + relative, dir + "../data/" + relative })
+        if (std::ifstream(candidate).good())
+            return candidate;
+    return dir + "data/" + relative;
+}
+
+// Our Subsonic test server as a child process, stopped by the destructor.
+class Server {
+public:
+    explicit Server(const std::string& dir)
+    {
+        const std::string portFile = dir + "/port";
+        const std::string script = std::string(SONARIA_SOURCE_DIR) + "/tests/server/subsonic_server.py";
+        const std::string albums = std::to_string(kAlbums - kFixedAlbums);
+        m_pid = fork();
+        if (m_pid == 0) {
+            if (!freopen("/dev/null", "w", stdout))
+                _exit(126);
+            execlp("python3", "python3", script.c_str(), "--port", "0", "--port-file", portFile.c_str(), "--albums",
+                albums.c_str(), (char*)nullptr);
+            _exit(127);
+        }
+        for (int i = 0; i < 600 && port.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::ifstream in(portFile);
+            std::getline(in, port);
+        }
+    }
+    ~Server()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    std::string port;
+
+private:
+    pid_t m_pid = -1;
+};
+
+long rssAnonKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("RssAnon:", 0) == 0)
+            return std::strtol(line.c_str() + 8, nullptr, 10);
+    return -1;
+}
+
+vell::Settings benchSettings()
+{
+    vell::Settings settings;
+    settings.title = "albums scroll bench";
+    settings.windowWidth = settings.logicalWidth = 1280;
+    settings.windowHeight = settings.logicalHeight = 720;
+    settings.vsync = false;
+    settings.fps = 0;
+    settings.audio = false;
+    settings.assetBudget = 100663296;
+    settings.assetLimit = 1024;
+    settings.fontPath = dataFile("fonts/font.ttf");
+    settings.iconFontPath = dataFile("fonts/MaterialIcons-Regular.ttf");
+    settings.styleOverrides = cad::appStyles();
+    return settings;
+}
+
+// Every Cover below `root` that is on screen.
+void visibleCovers(vell::Widget& root, std::vector<cad::Cover*>& out)
+{
+    if (!root.visible)
+        return;
+    if (auto cover = dynamic_cast<cad::Cover*>(&root); cover && cover->rect.y < 720 && cover->rect.y + cover->rect.h > 0)
+        out.push_back(cover);
+    for (const auto& child : root.children)
+        visibleCovers(*child, out);
+}
+
+int revealedOnScreen(vell::Widget& root)
+{
+    std::vector<cad::Cover*> covers;
+    visibleCovers(root, covers);
+    return int(std::count_if(covers.begin(), covers.end(), [](cad::Cover* c) { return c->revealed(); }));
+}
+
+// An engine showing a fresh Albums page; frames pump the Net like the controller.
+struct Session {
+    vell::Engine engine;
+    std::shared_ptr<cad::AlbumsPage> page;
+
+    bool open()
+    {
+        if (!engine.init(benchSettings()))
+            return false;
+        cad::services().engine = &engine;
+        engine.onFrame = [](float) { cad::services().net.poll(); };
+        page = std::make_shared<cad::AlbumsPage>();
+        cad::pushPage(engine.shell(), page);
+        return true;
+    }
+    ~Session()
+    {
+        cad::services().engine = nullptr;
+        page.reset();
+    }
+    bool runUntil(const std::function<bool()>& done, double seconds)
+    {
+        const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+        while (Clock::now() < end) {
+            engine.frame();
+            if (done())
+                return true;
+        }
+        return false;
+    }
+    vell::ListView& list() { return *page->grid.list; }
+    bool atBottom() { return page->exhausted && !page->loading && list().scrollY.value >= list().maxY() - 1; }
+};
+
+void BM_AlbumsScroll(benchmark::State& state)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
+    const std::string home = (std::filesystem::temp_directory_path() / ("sonaria-bench-" + std::to_string(getpid()))).string();
+    std::filesystem::create_directories(home);
+    setenv("CADDIS_HOME", home.c_str(), 1);
+
+    Server server(home);
+    if (server.port.empty()) {
+        state.SkipWithError("the test server did not start");
+        return;
+    }
+    cad::Services& s = cad::services();
+    s.store.load();
+    s.net.requestPool.start(3);
+    const std::string salt = "bench1";
+    s.subsonic.configure({ "http://127.0.0.1:" + server.port, "demo", salt, cad::makeToken("demo", salt) });
+    s.online = true;
+
+    // Warm-up: page every album in and let every cover reach the disk cache.
+    {
+        Session warm;
+        if (!warm.open()) {
+            state.SkipWithError(SDL_GetError());
+            return;
+        }
+        warm.runUntil([&] {
+            warm.list().scrollBy(warm.engine.context(), { 0, 60 });
+            return warm.atBottom();
+        }, 600);
+        int files = 0;
+        warm.runUntil([&] {
+            files = 0;
+            for (auto& entry : std::filesystem::directory_iterator(home + "/data/covers"))
+                files += entry.path().extension() == ".jpg";
+            return files >= kAlbums;
+        }, 300);
+        state.counters["covers_cached"] = files;
+    }
+
+    for (auto _ : state) {
+        Session run;
+        if (!run.open()) {
+            state.SkipWithError(SDL_GetError());
+            return;
+        }
+        const auto opened = Clock::now();
+        run.runUntil([&] { return revealedOnScreen(*run.engine.shell().root) >= 12; }, 60);
+        const double first12 = std::chrono::duration<double, std::milli>(Clock::now() - opened).count();
+
+        std::vector<double> frameMs;
+        for (int i = 0; i < 100000 && !run.atBottom(); ++i) {
+            run.list().scrollBy(run.engine.context(), { 0, 40 });
+            const auto start = Clock::now();
+            run.engine.frame();
+            frameMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        run.runUntil([&] { return revealedOnScreen(*run.engine.shell().root) >= 10; }, 30);
+        const long rss = rssAnonKb();
+        std::sort(frameMs.begin(), frameMs.end());
+        state.counters["first12_ms"] = first12;
+        state.counters["frames"] = double(frameMs.size());
+        state.counters["median_ms"] = frameMs.empty() ? 0 : frameMs[frameMs.size() / 2];
+        state.counters["p99_ms"] = frameMs.empty() ? 0 : frameMs[std::min(frameMs.size() - 1, frameMs.size() * 99 / 100)];
+        state.counters["rss_anon_kb"] = double(rss);
+        state.counters["albums"] = double(run.page->grid.albums->size());
+    }
+    s.net.shutdown();
+    std::filesystem::remove_all(home);
+}
+
+} // namespace
+
+BENCHMARK(BM_AlbumsScroll)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -143,7 +143,7 @@ void NowPlayingPanel::update(vell::UiContext&, float)
     }
     const bool current = player && player->current();
     seek->playing = player && musicPlaying(*player);
-    seek->disabled = !current || playbackBusy(*player);
+    seek->disabled = !current || playbackBusy(*player) || !player->music().loaded();
     if (!seek->dragging)
         seek->value = player ? progressFraction(*player) : 0;
     elapsed->setText(timeText(player ? player->music().position() : 0));

@@ -23,6 +23,7 @@
 #include "app/ui/online_state.h"
 #include "app/ui/page_push.h"
 #include "app/ui/playlists_page.h"
+#include "app/ui/queue_drawer.h"
 #include "app/ui/search_page.h"
 #include "app/ui/services.h"
 #include "app/ui/settings_page.h"
@@ -209,7 +210,7 @@ int Sonaria::run()
     logo->style().radius = 32;
     m_shell->navHeader->add(logo);
     addNavButtons();
-    // The queue drawer (cad::QueueDrawer) goes into the drawer once it exists.
+    m_shell->drawer->addChild(queueDrawer());
     m_shell->drawer->style().width = vell::SizeSpec::fixed(kDrawerWidth);
     m_shell->nav->visible = false;
     installBindings();

@@ -112,6 +112,8 @@ public:
     int savedCount = 0;
     vell::MusicPlayer& music() const { return m_music; }
     const Song* current() const; // the song at index, or null
+    // The stream being fetched for the current song (progress rings), or null.
+    const Transfer* streamTransfer() const { return m_streamTransfer.get(); }
 
     // Seconds on a monotonic clock; tests replace it to drive listening time and timers.
     std::function<double()> clock = monotonicSeconds;

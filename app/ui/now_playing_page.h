@@ -1,7 +1,9 @@
 #pragma once
-// cad::NowPlayingPage — the "Now playing" navigation page. Its content is not built yet: it
-// shows an empty state.
+// cad::NowPlayingPage — the "Now playing" navigation page: one NowPlayingPanel, a
+// queue button after the title, and L2/R2 seeking 10 s back and forward (not
+// listed in the hint bar). No mini player at its foot.
 
+#include "app/ui/now_playing_panel.h"
 #include "app/ui/page.h"
 
 namespace cad {
@@ -9,6 +11,8 @@ namespace cad {
 class NowPlayingPage : public Page {
 public:
     NowPlayingPage();
+
+    std::shared_ptr<NowPlayingPanel> panel;
 };
 
 } // namespace cad

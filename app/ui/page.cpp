@@ -1,5 +1,6 @@
 #include "app/ui/page.h"
 
+#include "app/ui/mini_player.h"
 #include "vell/spacer.h"
 
 namespace cad {
@@ -23,11 +24,9 @@ Page::Page(const std::string& title, bool miniPlayer)
     // a page adds after it.
     if (own->top && !own->top->children.empty())
         own->top->children.front()->visible = false;
-    // The mini player (followed by the hint bar, which the shell's bottom bar
-    // already carries) is built by the now-playing layer; until then both kinds
-    // of page end in a flexible spacer.
+    // The hint bar follows in the shell's own bottom bar.
     if (own->bottom)
-        own->bottom->addChild(vell::spacer());
+        own->bottom->addChild(miniPlayer ? vell::WidgetPtr(cad::miniPlayer()) : vell::WidgetPtr(vell::spacer()));
     own->body->addChild(root);
     view = own;
 }

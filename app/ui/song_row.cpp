@@ -4,6 +4,7 @@
 #include "app/ui/cover.h"
 #include "app/ui/download_button.h"
 #include "app/ui/library_text.h"
+#include "app/ui/playing_mark.h"
 #include "app/ui/services.h"
 #include "vell/box.h"
 #include "vell/button.h"
@@ -15,18 +16,6 @@ namespace {
 constexpr int kCoverFetch = 300;
 constexpr float kCoverSide = 44;
 constexpr float kBadgeSize = 26;
-constexpr float kNumberWidth = 28;
-
-// The track number column. (The animated playing mark of the now-playing layer
-// takes this place once it exists.)
-vell::WidgetPtr trackNumber(int number)
-{
-    auto mark = vell::label(number > 0 ? std::to_string(number) : std::string(), "caption");
-    mark->style().width = vell::SizeSpec::fixed(kNumberWidth);
-    mark->style().textAlign = vell::kTextAlignCenter;
-    return mark;
-}
-
 } // namespace
 
 vell::WidgetPtr songRow(const SongList& songs, int index, bool showCover, bool numbered)
@@ -35,7 +24,7 @@ vell::WidgetPtr songRow(const SongList& songs, int index, bool showCover, bool n
         return nullptr;
     const Song& song = (*songs)[size_t(index)];
     auto row = vell::button({}, 0, "list");
-    row->add(trackNumber(numbered ? std::max(0, song.track) : 0));
+    row->add(playingMark(song.id, numbered ? std::max(0, song.track) : 0));
     if (showCover) {
         auto cover = coverImage(song.coverArt, kCoverFetch, kCoverSide);
         cover->style().radius = 10;

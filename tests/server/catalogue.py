@@ -37,6 +37,8 @@ SONGS = [
     {"id": "tr-7", "albumId": "al-3", "track": 1, "title": "Undertow", "suffix": "ogg", "freq": 110.00},
     {"id": "tr-8", "albumId": "al-3", "track": 2, "title": "Sub Bass", "suffix": "ogg", "freq": 123.47},
     {"id": "tr-9", "albumId": "al-3", "track": 3, "title": "Riptide", "suffix": "ogg", "freq": 130.81},
+    # A non-ASCII title for searching ("über"); it plays Riptide's file.
+    {"id": "tr-12", "albumId": "al-3", "track": 4, "title": "Über Wasser", "suffix": "ogg", "source": "tr-9"},
     {"id": "tr-10", "albumId": "al-4", "track": 1, "title": "Spark", "suffix": "mp3", "freq": 493.88},
     {"id": "tr-11", "albumId": "al-4", "track": 2, "title": "Slow Burn", "suffix": "mp3", "freq": 523.25},
     # Sent as the JSON number 42 (some servers use numeric ids); requests use "42".

@@ -14,6 +14,7 @@
 #include "vell/glyph.h"
 #include "vell/label.h"
 
+#include "support/service_pools.h"
 #include "support/subsonic_test_server.h"
 #include "vell/engine_fixture.h"
 
@@ -55,12 +56,7 @@ protected:
         settings.logicalHeight = settings.windowHeight = 720;
         settings.styleOverrides = cad::appStyles();
         start(settings);
-        // One worker: replies come back in the order they were asked for.
-        static bool pool = [] {
-            cad::services().net.requestPool.start(1);
-            return true;
-        }();
-        (void)pool;
+        testing_support::startServicePools();
         cad::Services& s = cad::services();
         s.store = cad::Store {};
         s.store.load();

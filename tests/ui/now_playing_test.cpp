@@ -1,0 +1,345 @@
+// The now-playing widgets, search and favourites against our test server, on a real
+// engine (offscreen video, no audio device: the player's queue is set by hand where
+// only the views are under test).
+#include "app/net/credentials.h"
+#include "app/player/player_core.h"
+#include "app/ui/app_styles.h"
+#include "app/ui/favorites_page.h"
+#include "app/ui/mini_player.h"
+#include "app/ui/nav.h"
+#include "app/ui/now_playing_page.h"
+#include "app/ui/page_push.h"
+#include "app/ui/playback_view.h"
+#include "app/ui/queue_drawer.h"
+#include "app/ui/search_page.h"
+#include "app/ui/services.h"
+#include "app/ui/wavy_seek.h"
+#include "vell/label.h"
+#include "vell/music_player.h"
+
+#include "support/service_pools.h"
+#include "support/subsonic_test_server.h"
+#include "vell/engine_fixture.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace {
+
+using testing_support::Fault;
+using testing_support::SubsonicTestServer;
+
+std::string texts(const vell::Widget& root)
+{
+    std::string out;
+    std::function<void(const vell::Widget&)> walk = [&](const vell::Widget& w) {
+        if (auto label = dynamic_cast<const vell::Label*>(&w); label && !label->text().empty())
+            out += label->text() + "|";
+        for (const auto& child : w.children)
+            walk(*child);
+    };
+    walk(root);
+    return out;
+}
+
+bool contains(const std::string& haystack, const std::string& needle)
+{
+    return haystack.find(needle) != std::string::npos;
+}
+
+cad::Song song(const std::string& id, const std::string& title, int duration = 200)
+{
+    cad::Song s;
+    s.id = id;
+    s.title = title;
+    s.artist = "Aurora Lane";
+    s.album = "First Light";
+    s.coverArt = "al-1";
+    s.suffix = "mp3";
+    s.bitRate = 128;
+    s.duration = duration;
+    return s;
+}
+
+class NowPlaying : public vell_testing::EngineTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.ok()) << server.error();
+        vell::Settings settings = vell_testing::headlessSettings();
+        settings.logicalWidth = settings.windowWidth = 1280;
+        settings.logicalHeight = settings.windowHeight = 720;
+        settings.styleOverrides = cad::appStyles();
+        start(settings);
+        testing_support::startServicePools();
+        cad::Services& s = cad::services();
+        s.store = cad::Store {};
+        s.store.load();
+        s.engine = engine.get();
+        s.online = true;
+        const std::string salt = "c0ffee";
+        s.subsonic.configure({ server.baseUrl(), server.user(), salt, cad::makeToken(server.password(), salt) });
+        player = std::make_unique<cad::PlayerCore>(s.net, s.subsonic, s.store, engine->music());
+        s.player = player.get();
+        cad::nav().toast = [this](const std::string& title, const std::string& detail, float, unsigned) {
+            toasts += title + ": " + detail + "\n";
+        };
+    }
+
+    void TearDown() override
+    {
+        cad::nav() = cad::Nav {};
+        cad::services().player = nullptr;
+        cad::services().engine = nullptr;
+        engine.reset();
+        player.reset();
+    }
+
+    bool until(const std::function<bool()>& done)
+    {
+        for (int i = 0; i < 2000; ++i) {
+            cad::services().net.poll();
+            step();
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    // A queue set by hand, nothing loading: the views read it like any other.
+    void queue(std::vector<cad::Song> songs, int index)
+    {
+        player->queue = player->unshuffled = std::move(songs);
+        player->index = index;
+        ++player->changeCount;
+    }
+
+    void frame(const vell::WidgetPtr& widget) { widget->tickTree(engine->context(), float(kFrame)); }
+
+    int requests(const std::string& endpoint)
+    {
+        auto all = server.requests();
+        return int(std::count_if(all.begin(), all.end(), [&](const auto& r) { return r.endpoint == endpoint; }));
+    }
+
+    SubsonicTestServer server;
+    std::unique_ptr<cad::PlayerCore> player;
+    std::string toasts;
+};
+
+TEST_F(NowPlaying, SeekBarMapsPointerAndButtonsToFractions)
+{
+    auto seek = std::make_shared<cad::WavySeek>();
+    std::vector<float> seeks;
+    seek->onSeek = [&](float f) { seeks.push_back(f); };
+    vell::UiContext& ctx = engine->context();
+    seek->place(ctx, { 100, 0 }, { 406, 40 }); // track 400 px from x = 103
+    struct Case {
+        float x, fraction;
+    };
+    for (Case c : { Case { 103, 0 }, { 303, 0.5f }, { 503, 1 }, { 0, 0 }, { 900, 1 } })
+        EXPECT_FLOAT_EQ(seek->fractionAt(c.x), c.fraction) << c.x;
+
+    // A drag moves the value without seeking until release; a cancelled drag seeks too.
+    seek->onPointerDown(ctx, { 203, 20 });
+    seek->onPointerMove(ctx, { 403, 20 });
+    EXPECT_TRUE(seek->dragging);
+    EXPECT_FLOAT_EQ(seek->value, 0.75f);
+    EXPECT_TRUE(seeks.empty());
+    seek->onPointerUp(ctx, true, { 403, 20 });
+    seek->onPointerDown(ctx, { 123, 20 });
+    seek->onPointerCancel(ctx);
+    EXPECT_EQ(seeks, (std::vector<float> { 0.75f, 0.05f }));
+
+    // Left and Right step 3 % and seek at once, clamped at both ends; other buttons pass.
+    seeks.clear();
+    seek->value = 0.99f;
+    EXPECT_TRUE(seek->onButton(ctx, 3));
+    seek->value = 0.01f;
+    EXPECT_TRUE(seek->onButton(ctx, 2));
+    EXPECT_TRUE(seek->onButton(ctx, 3));
+    EXPECT_FALSE(seek->onButton(ctx, vell::kButtonCross));
+    ASSERT_EQ(seeks.size(), 3u);
+    EXPECT_FLOAT_EQ(seeks[0], 1);
+    EXPECT_FLOAT_EQ(seeks[1], 0);
+    EXPECT_FLOAT_EQ(seeks[2], 0.03f);
+    EXPECT_FLOAT_EQ(seek->progress.value, 0.03f);
+
+    // Disabled (nothing loaded yet) it ignores both.
+    seek->disabled = true;
+    seek->onPointerDown(ctx, { 303, 20 });
+    EXPECT_FALSE(seek->onButton(ctx, 3));
+    EXPECT_FALSE(seek->dragging);
+    EXPECT_EQ(seeks.size(), 3u);
+}
+
+TEST_F(NowPlaying, PanelAndMiniPlayerFollowTheChangeCountOnly)
+{
+    auto panel = std::make_shared<cad::NowPlayingPanel>();
+    panel->build();
+    auto mini = cad::miniPlayer();
+    frame(panel);
+    frame(mini);
+    EXPECT_EQ(texts(*panel).substr(0, 60), "Nothing playing|Pick something from your library|0:00|0:00|");
+    EXPECT_TRUE(panel->download->children.empty());
+    EXPECT_FALSE(mini->visible);
+
+    auto hour = song("tr-1", "Dawn", 3725);
+    hour.starred = true;
+    queue({ hour, song("tr-2", "Morning Haze") }, 0);
+    for (int i = 0; i < 5; ++i) {
+        frame(panel);
+        frame(mini);
+    }
+    EXPECT_EQ(panel->rebuilds, 2);
+    EXPECT_EQ(mini->rebuilds, 1);
+    EXPECT_TRUE(mini->visible);
+    EXPECT_EQ(mini->title->text(), "Dawn");
+    EXPECT_EQ(mini->subtitle->text(), "Aurora Lane \xC2\xB7 First Light");
+    EXPECT_EQ(panel->format->text(), "mp3 \xC2\xB7 128 kbps");
+    EXPECT_EQ(panel->total->text(), "1:02:05");
+    EXPECT_EQ(panel->cover->coverId(), "al-1");
+    EXPECT_EQ(panel->heart->codePoint(), 0xE87D);
+    EXPECT_EQ(panel->download->children.size(), 1u);
+    EXPECT_TRUE(panel->seek->disabled); // nothing loaded
+
+    // Shuffle and repeat show their state; the views follow any change made elsewhere.
+    player->repeat = cad::One;
+    player->shuffle = true;
+    player->index = 1;
+    ++player->changeCount;
+    frame(panel);
+    frame(mini);
+    EXPECT_EQ(mini->title->text(), "Morning Haze");
+    EXPECT_EQ(panel->title->text(), "Morning Haze");
+    EXPECT_TRUE(panel->shuffle->checked && panel->repeat->checked);
+    EXPECT_EQ(panel->repeatGlyph->codePoint(), 0xE041);
+    EXPECT_EQ(panel->heart->codePoint(), 0xE87E);
+    EXPECT_EQ(panel->rebuilds, 3);
+
+    // Fetching shows the ring: determinate only on the panel, only with a known size.
+    player->fetching = true;
+    frame(panel);
+    frame(mini);
+    EXPECT_TRUE(panel->play->ring->visible && !panel->play->glyph->visible);
+    EXPECT_TRUE(panel->play->ring->indeterminate);
+    EXPECT_TRUE(mini->play->ring->visible && mini->play->ring->indeterminate);
+    player->fetching = false;
+
+    for (auto [t, text] : { std::pair { 59.9, "0:59" }, { 61.0, "1:01" }, { 3725.0, "1:02:05" }, { 0.0, "0:00" },
+             { -3.0, "0:00" } })
+        EXPECT_EQ(cad::timeText(t), text);
+}
+
+TEST_F(NowPlaying, QueueDrawerRowsPlayRemoveAndKeepTheFocusedPosition)
+{
+    auto drawer = cad::queueDrawer();
+    engine->shell().drawer->addChild(drawer);
+    engine->shell().openDrawer();
+    step(3);
+    EXPECT_EQ(drawer->count->text(), "0 songs");
+    queue({ song("tr-1", "Dawn"), song("tr-2", "Morning Haze"), song("tr-3", "Noon") }, -1);
+    step(3);
+    EXPECT_EQ(drawer->count->text(), "3 songs");
+    ASSERT_EQ(drawer->rows.list->rows.size(), 3u);
+    EXPECT_TRUE(contains(texts(*drawer), "Up next|3 songs|Clear queue|Dawn|Aurora Lane|Morning Haze|"));
+
+    // Focus on the last row's cross: removing it moves focus to the new last row's.
+    auto cross = [&](int i) { return drawer->rows.list->rows.at(i)->children.back(); };
+    engine->setFocus(cross(2).get());
+    cross(2)->onClick();
+    step(3);
+    EXPECT_EQ(drawer->count->text(), "2 songs");
+    ASSERT_EQ(drawer->rows.list->rows.size(), 2u);
+    EXPECT_EQ(engine->focus(), cross(1).get());
+    const int rebuilds = drawer->rebuilds;
+    step(5);
+    EXPECT_EQ(drawer->rebuilds, rebuilds);
+
+    server.clearRequests();
+    drawer->rows.list->rows.at(1)->children.front()->onClick(); // plays the second row
+    EXPECT_EQ(player->index, 1);
+    ASSERT_TRUE(until([&] { return requests("stream") == 1; }));
+    EXPECT_EQ(server.requests().back().param("id"), "tr-2");
+}
+
+TEST_F(NowPlaying, TypingFastSendsOneSearchAndALateReplyIsDropped)
+{
+    uint32_t now = 1000;
+    auto page = std::make_shared<cad::SearchPage>();
+    page->ticks = [&] { return now; };
+    auto view = cad::pushPage(engine->shell(), page);
+    EXPECT_TRUE(contains(texts(*page->results), "Type to search your library"));
+    server.clearRequests();
+    auto type = [&](const std::string& text) {
+        page->field->text = text;
+        page->field->onChange(text);
+    };
+    for (const char* text : { "n", "no", "noo", "noon" }) {
+        type(text);
+        now += 100;
+        page->tick(0.1f);
+    }
+    EXPECT_EQ(requests("search3"), 0);
+    now += 451;
+    page->tick(0.1f);
+    page->tick(0.1f);
+    ASSERT_TRUE(until([&] { return contains(texts(*page->results), "Songs|Noon|"); }));
+    EXPECT_EQ(requests("search3"), 1);
+
+    // A slow reply to an older query must not replace the newer one's.
+    server.injectFault({ .endpoint = "search3", .delaySeconds = 0.5 });
+    type("dawn");
+    page->field->onSubmit("dawn");
+    type("\xC3\xA9t\xC3\xA9"); // "été"
+    page->field->onSubmit(page->field->text);
+    ASSERT_TRUE(until([&] { return page->dropped == 1 && contains(texts(*page->results), "Albums|"); }));
+    EXPECT_FALSE(contains(texts(*page->results), "Dawn"));
+    EXPECT_TRUE(contains(texts(*page->results), "Albums|\xC3\x89t\xC3\xA9 sans fin|"));
+
+    type(" \t ");
+    page->field->onSubmit(page->field->text);
+    EXPECT_TRUE(contains(texts(*page->results), "Type to search your library"));
+    cad::services().online = false;
+    type("noon");
+    page->field->onSubmit("noon");
+    EXPECT_TRUE(contains(texts(*page->results), "Search needs a server connection"));
+    EXPECT_EQ(requests("search3"), 3);
+}
+
+TEST_F(NowPlaying, StarOnThePanelReachesQueueServerAndFavourites)
+{
+    auto panel = std::make_shared<cad::NowPlayingPanel>();
+    panel->build();
+    queue({ song("tr-1", "Dawn"), song("tr-3", "Noon"), song("tr-1", "Dawn") }, 0);
+    frame(panel);
+    EXPECT_EQ(panel->heart->codePoint(), 0xE87E);
+    panel->toggleFavourite();
+    frame(panel);
+    EXPECT_EQ(panel->heart->codePoint(), 0xE87D);
+    EXPECT_TRUE(player->queue[0].starred && player->queue[2].starred && player->unshuffled[2].starred);
+    EXPECT_FALSE(player->queue[1].starred);
+    ASSERT_TRUE(until([&] {
+        auto ids = server.starredIds();
+        return std::find(ids.begin(), ids.end(), "tr-1") != ids.end();
+    }));
+
+    auto favourites = std::make_shared<cad::FavoritesPage>();
+    auto view = cad::pushPage(engine->shell(), favourites);
+    ASSERT_TRUE(until([&] { return favourites->songs->size() == 2; }));
+    const std::string shown = texts(*favourites->content);
+    EXPECT_TRUE(contains(shown, "Play favorites|Shuffle|Albums|Deep Currents|")) << shown;
+    EXPECT_TRUE(contains(shown, "Songs|Dawn|")) << shown;
+    EXPECT_TRUE(favourites->songs->at(0).starred);
+
+    // A failed unstar keeps the change and toasts.
+    server.injectFault({ .endpoint = "unstar", .status = 500 });
+    panel->toggleFavourite();
+    ASSERT_TRUE(until([&] { return contains(toasts, "Couldn't update favorite: \n"); }));
+    EXPECT_FALSE(player->queue[0].starred);
+}
+
+} // namespace

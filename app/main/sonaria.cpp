@@ -185,6 +185,7 @@ int Sonaria::run()
     s.net.downloadPool.start(deviceProfile().downloadWorkers);
     s.net.streamPool.start(kStreamWorkers);
 
+    testhooks::attachPad();
     if (!m_engine.init(settings)) {
         std::fprintf(stderr, "VellUI init failed: %s\n", SDL_GetError());
         return 1;
@@ -495,6 +496,18 @@ void Sonaria::onFrame(float seconds)
     platform::frame();
     if (const int delay = testhooks::frameDelayMs())
         SDL_Delay(Uint32(delay));
+#ifdef SONARIA_TESTHOOKS
+    testhooks::padFrame(seconds, { [this] {
+        std::string out = testhooks::texts(*m_shell->root);
+        for (const auto& layer : m_shell->layers)
+            out += testhooks::texts(*layer.panel);
+        return out;
+    }, [this] {
+        vell::Widget* focus = m_engine.focus();
+        return focus ? testhooks::texts(*focus) : std::string();
+    } });
+    testhooks::notePlaying(m_engine.music().state() == vell::MusicState::Playing, m_engine.music().path());
+#endif
     TextField* field = TextField::editingField();
     std::string entered;
     if (field && field->dialogMode) {

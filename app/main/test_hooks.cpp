@@ -1,8 +1,17 @@
 #include "app/main/test_hooks.h"
 
 #ifdef SONARIA_TESTHOOKS
+#include "vell/label.h"
+
+#include <SDL.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <string_view>
 
 namespace cad::testhooks {
 
@@ -35,6 +44,148 @@ void log(const char* kind, const std::string& text, const std::string& detail)
         std::fprintf(f, "%s\t%s\t%s\n", kind, text.c_str(), detail.c_str());
         std::fclose(f);
     }
+}
+
+namespace {
+
+struct Pad {
+    SDL_Joystick* joystick = nullptr;
+    int fd = -1;
+    std::string pending; // bytes after the last complete line
+    std::deque<std::string> lines;
+    float waitLeft = 0;
+    int held = -1; // the SDL button being held
+    int holdFrames = 0;
+};
+
+Pad& pad()
+{
+    static Pad p;
+    return p;
+}
+
+int padButton(std::string_view name)
+{
+    static constexpr std::pair<std::string_view, int> kNames[] = {
+        { "Cross", SDL_CONTROLLER_BUTTON_A }, { "Circle", SDL_CONTROLLER_BUTTON_B },
+        { "Square", SDL_CONTROLLER_BUTTON_X }, { "Triangle", SDL_CONTROLLER_BUTTON_Y },
+        { "Up", SDL_CONTROLLER_BUTTON_DPAD_UP }, { "Down", SDL_CONTROLLER_BUTTON_DPAD_DOWN },
+        { "Left", SDL_CONTROLLER_BUTTON_DPAD_LEFT }, { "Right", SDL_CONTROLLER_BUTTON_DPAD_RIGHT },
+        { "L", SDL_CONTROLLER_BUTTON_LEFTSHOULDER }, { "R", SDL_CONTROLLER_BUTTON_RIGHTSHOULDER },
+        { "Start", SDL_CONTROLLER_BUTTON_START }, { "Select", SDL_CONTROLLER_BUTTON_BACK },
+    };
+    for (const auto& [text, button] : kNames)
+        if (text == name)
+            return button;
+    return -1;
+}
+
+// Moves the complete lines the script has written so far into the queue.
+void readScript(Pad& p)
+{
+    char buffer[512];
+    ssize_t got;
+    while ((got = ::read(p.fd, buffer, sizeof buffer)) > 0)
+        p.pending.append(buffer, size_t(got));
+    size_t end;
+    while ((end = p.pending.find('\n')) != std::string::npos) {
+        std::string line = p.pending.substr(0, end);
+        p.pending.erase(0, end + 1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (!line.empty() && line[0] != '#')
+            p.lines.push_back(line);
+    }
+}
+
+} // namespace
+
+void attachPad()
+{
+    const char* path = std::getenv("SONARIA_TEST_PAD");
+    Pad& p = pad();
+    if (!path || !*path || p.joystick)
+        return;
+    // The test window may never have the input focus under a bare X server.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
+        return;
+    SDL_VirtualJoystickDesc desc;
+    SDL_zero(desc);
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = "Sonaria test pad";
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    if (index < 0)
+        return;
+    p.joystick = SDL_JoystickOpen(index);
+    // Non-blocking, so a FIFO without a writer yet does not stop the program.
+    p.fd = ::open(path, O_RDONLY | O_NONBLOCK);
+    log("pad", p.joystick && p.fd >= 0 ? "attached" : "failed", SDL_GetError());
+}
+
+std::string texts(const vell::Widget& root)
+{
+    if (!root.visible)
+        return {};
+    std::string out;
+    if (auto label = dynamic_cast<const vell::Label*>(&root); label && !label->text().empty())
+        out += label->text() + "|";
+    for (const auto& child : root.children)
+        out += texts(*child);
+    return out;
+}
+
+void notePlaying(bool playing, const std::string& path)
+{
+    static std::string last;
+    if (!playing || path == last)
+        return;
+    last = path;
+    log("play", path);
+}
+
+void padFrame(float seconds, const Screen& screen)
+{
+    Pad& p = pad();
+    if (!p.joystick || p.fd < 0)
+        return;
+    if (p.held >= 0) {
+        if (--p.holdFrames > 0)
+            return;
+        SDL_JoystickSetVirtualButton(p.joystick, p.held, SDL_RELEASED);
+        p.held = -1;
+        return; // one frame released before the next press
+    }
+    if (p.waitLeft > 0) {
+        p.waitLeft -= seconds;
+        return;
+    }
+    readScript(p);
+    if (p.lines.empty())
+        return;
+    const std::string line = p.lines.front();
+    p.lines.pop_front();
+    if (line == "dump") {
+        log("screen", screen.texts ? screen.texts() : std::string());
+        log("focus", screen.focus ? screen.focus() : std::string());
+        return;
+    }
+    if (line.rfind("wait ", 0) == 0) {
+        p.waitLeft = std::strtof(line.c_str() + 5, nullptr) / 1000.0f;
+        return;
+    }
+    const int button = padButton(line);
+    if (button < 0) {
+        log("pad", "unknown", line);
+        return;
+    }
+    SDL_JoystickSetVirtualButton(p.joystick, button, SDL_PRESSED);
+    p.held = button;
+    p.holdFrames = 2;
+    log("pad", line);
 }
 
 } // namespace cad::testhooks

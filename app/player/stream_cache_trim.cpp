@@ -41,3 +41,20 @@ int trimStreamCache(const std::string& directory, int64_t limit, const std::stri
 }
 
 } // namespace cad
+
+namespace cad {
+
+int clearStreamCache(const std::string& directory)
+{
+    int removed = 0;
+    for (const auto& entry : platform::listFiles(directory)) {
+        if (entry.regular && isStreamCacheTemporary(entry.path))
+            continue;
+        if (entry.regular ? platform::removeFile(entry.path) : platform::removeTree(entry.path))
+            ++removed;
+    }
+    platform::makeDirs(directory);
+    return removed;
+}
+
+} // namespace cad

@@ -22,3 +22,13 @@ int trimStreamCache(const std::string& directory, int64_t limit = kStreamCacheLi
 bool isStreamCacheTemporary(const std::string& path);
 
 } // namespace cad
+
+namespace cad {
+
+// Empties the stream cache for "Clear stream cache": deletes every finished file
+// and subfolder of `directory` but leaves the folder and the temporaries of the
+// fetches still running, so the song being fetched still plays. Returns how many
+// entries were deleted.
+int clearStreamCache(const std::string& directory);
+
+} // namespace cad

@@ -1,6 +1,7 @@
 #include "app/ui/login_page.h"
 
 #include "app/net/credentials.h"
+#include "app/ui/cache_owner.h"
 #include "app/ui/nav.h"
 #include "app/ui/services.h"
 #include "app/ui/utf8_edit.h"
@@ -181,6 +182,7 @@ void LoginPage::connect()
             page->setBusy(false);
             return;
         }
+        claimCaches(url, user);
         s.store.url = url;
         s.store.user = user;
         s.store.salt = salt;

@@ -77,8 +77,8 @@ protected:
         cad::nav() = cad::Nav {};
         cad::services().player = nullptr;
         cad::services().engine = nullptr;
+        player.reset(); // it holds the engine's music player
         engine.reset();
-        player.reset();
     }
 
     // Frames with the controller's completion pump until `done` holds (or 20 s pass).

@@ -24,6 +24,7 @@
 #include "vell/button.h"
 #include "vell/engine.h"
 #include "vell/image.h"
+#include "vell/wake.h"
 
 #include <SDL_ttf.h>
 
@@ -171,6 +172,8 @@ int Sonaria::run()
         return 1;
     }
     s.engine = &m_engine;
+    // Replies queued by the worker threads wake a loop that sleeps for want of events.
+    s.net.wake = &vell::wakeEngine;
     m_shell = &m_engine.shell();
     m_engine.theme().setAccent(s.store.palette);
     if (!m_engine.input().controller)
@@ -205,6 +208,7 @@ int Sonaria::run()
     // The play queue is saved here first once the player layer exists.
     s.store.save();
     s.net.shutdown();
+    s.net.wake = nullptr;
     s.engine = nullptr;
     nav() = Nav {}; // the hooks point at this controller
     return 0;
@@ -471,11 +475,16 @@ void Sonaria::onFrame(float seconds)
     if (m_loginPage)
         m_loginPage->tick(seconds);
 
+    // `seconds` is real time, long after the loop slept; the loop is asked to wake
+    // for the next retry.
     m_pingTimer += seconds * testhooks::clockScale();
-    if (m_started && !m_reachable && !s.store.offlineForced && m_pingTimer > kPingInterval) {
-        m_pingTimer = 0;
-        if (s.store.hasCredentials())
-            ping(false);
+    if (m_started && !m_reachable && !s.store.offlineForced) {
+        if (m_pingTimer > kPingInterval) {
+            m_pingTimer = 0;
+            if (s.store.hasCredentials())
+                ping(false);
+        }
+        m_engine.requestFrameIn((kPingInterval - m_pingTimer) / testhooks::clockScale() + 0.001);
     }
 }
 

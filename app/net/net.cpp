@@ -86,8 +86,12 @@ void Net::shutdown()
 
 void Net::post(std::function<void()> completion)
 {
-    std::lock_guard lock(m_completionMutex);
-    m_completions.push_back(std::move(completion));
+    {
+        std::lock_guard lock(m_completionMutex);
+        m_completions.push_back(std::move(completion));
+    }
+    if (auto wakeUp = wake.load())
+        wakeUp();
 }
 
 } // namespace cad

@@ -1,4 +1,5 @@
 #include "vell/asset_loader.h"
+#include "vell/wake.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -133,6 +134,7 @@ void AssetLoader::serve()
         SDL_LockMutex(m_mutex);
         m_finished.push_back(std::move(job.finish));
         SDL_UnlockMutex(m_mutex);
+        wakeEngine();
     }
 }
 

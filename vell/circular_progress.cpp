@@ -78,13 +78,22 @@ void CircularProgress::draw(UiContext& ctx)
     arc.radius = side / 2.0f - arc.thickness / 2 - (wavy ? kWaveAmplitude * t.scale : 0);
     arc.start = 0;
     arc.sweep = 2 * kPi;
-    const std::vector<uint8_t> track = arcCoverage(side, arc);
+    ArcShape trackArc = arc;
     indicatorArc(arc.start, arc.sweep);
     if (wavy) {
         arc.waveAmplitude = kWaveAmplitude * t.scale;
         arc.waves = kWaves;
         arc.wavePhase = 4 * time;
     }
+    if (r.recording()) {
+        r.note(rect);
+        r.note(side);
+        r.note(arc);
+        r.note(trackColorValue());
+        r.note(fillColorValue());
+        return;
+    }
+    const std::vector<uint8_t> track = arcCoverage(side, trackArc);
     const std::vector<uint8_t> indicator = arcCoverage(side, arc);
 
     const Color trackColor = trackColorValue(), fill = fillColorValue();

@@ -7,6 +7,11 @@
 #include <cmath>
 
 #include "vell/focus_navigation.h"
+#include "vell/wake.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
 
 namespace vell {
 
@@ -153,6 +158,12 @@ bool Engine::init(const Settings& settings) {
     };
     m_shell->focusSetter = [this](Widget* w) { setFocus(w); };
 
+    const char* always = std::getenv("VELL_ALWAYS_DRAW");
+    m_alwaysDraw = m_settings.alwaysDraw || (always && std::strcmp(always, "1") == 0);
+    m_redrawRequested = true;
+    m_presented = 0;
+    detail::registerWakeEvent();
+
     addWidgetWatcher(this);
     m_watching = true;
     m_previousTime = m_clock->now();
@@ -167,6 +178,7 @@ void Engine::shutdown() {
         return;
     m_initialised = false;
     m_running = false;
+    detail::unregisterWakeEvent();
     if (m_watching)
         removeWidgetWatcher(this);
     m_watching = false;
@@ -200,12 +212,24 @@ bool Engine::frame() {
     if (!m_initialised)
         return false;
     const double start = m_clock->now();
-    const float dt = float(std::clamp(start - m_previousTime, 0.0001, 0.05));
+    // Springs step by the clamped dt so a stall does not make them jump; timers
+    // (the hooks, blinks, countdowns) take the real time, which after a sleep is long.
+    const double elapsed = std::max(0.0, start - m_previousTime);
+    double step = std::clamp(elapsed, 0.0001, 0.05);
+    // After a sleep the springs take one ordinary frame: what starts moving now
+    // moves exactly as it would have with every frame drawn.
+    if (m_slept)
+        step = std::min(step, frameBudget());
+    m_slept = false;
+    const float dt = float(step);
     m_previousTime = start;
+    m_ctx.elapsed = float(elapsed);
+    m_ctx.animating = false;
+    const uint64_t motionBefore = Spring::motionCount();
 
-    updateLetterbox();
+    bool forced = updateLetterbox();
     m_input.beginFrame();
-    pollEvents();
+    forced |= pollEvents() > 0;
     m_input.tickRepeat(dt);
     m_assets.pump(3.0);
     m_music.update(dt);
@@ -218,27 +242,81 @@ bool Engine::frame() {
     dispatchButtons();
     dispatchPointer(dt);
     if (onFrame)
-        onFrame(dt);
+        onFrame(m_ctx.elapsed);
     if (!m_shell)
         return false; // a hook shut the engine down
     m_shell->update(m_ctx, dt);
     repairFocus();
     m_renderer.tickFrame();
-    drawFrame();
+    const bool changed = frameChanged(forced);
+    if (changed) {
+        drawFrame();
+        ++m_presented;
+    }
     ++m_frames;
-    pace(start);
+    m_lastIdleWait = 0;
+    if (m_alwaysDraw || forced || changed || stillInMotion(motionBefore))
+        pace(start);
+    else
+        idle(start);
+    // Requests from now on (the next frame's hooks, or code between frames) decide the next sleep.
+    m_ctx.frameDue = std::numeric_limits<double>::infinity();
     return m_running;
 }
 
-void Engine::updateLetterbox() {
+// Whether this frame must be drawn: always in the comparison mode, after any event
+// (window exposure and resizing included) or an explicit request, and otherwise
+// when the frame's signature differs from that of the last presented frame.
+bool Engine::frameChanged(bool forced) {
+    forced |= m_alwaysDraw || m_redrawRequested || m_presented == 0;
+    m_redrawRequested = false;
+    if (m_alwaysDraw)
+        return true;
+    m_renderer.beginRecording();
+    m_renderer.beginFrame();
+    const Color bg = m_theme.color("background");
+    m_renderer.note(bg);
+    m_shell->draw(m_ctx);
+    const uint64_t signature = m_renderer.endRecording();
+    const bool changed = forced || signature != m_presentedSignature;
+    m_presentedSignature = signature;
+    return changed;
+}
+
+// Something that the next frame must carry on at the normal rate: springs that
+// moved, widgets that said so, held buttons (their repeats), a pressed pointer,
+// a playing track (its position shows), completions left for the next frame.
+bool Engine::stillInMotion(uint64_t motionBefore) const {
+    if (m_ctx.animating || Spring::motionCount() != motionBefore || m_redrawRequested)
+        return true;
+    if (m_input.down || m_music.state() == MusicState::Playing || m_assets.waitingCompletions() > 0)
+        return true;
+    return std::any_of(m_input.buttons.begin(), m_input.buttons.end(), [](const ButtonState& b) { return b.held; });
+}
+
+// Seconds of one frame at the frame-rate cap (60 fps when uncapped).
+double Engine::frameBudget() const { return 1.0 / (m_settings.fps > 0 ? m_settings.fps : 60); }
+
+// Sleeps until the next event, wake-up or requested frame, but never runs faster
+// than the frame-rate cap.
+void Engine::idle(double frameStart) {
+    const double wait = std::max(m_ctx.frameDue, frameBudget() - (m_clock->now() - frameStart));
+    m_lastIdleWait = wait;
+    m_slept = true;
+    m_clock->waitForEvent(wait);
+}
+
+bool Engine::updateLetterbox() {
     int outW = 0, outH = 0, winW = 0, winH = 0;
     SDL_GetRendererOutputSize(m_sdlRenderer, &outW, &outH);
     if (m_window)
         SDL_GetWindowSize(m_window, &winW, &winH);
+    const Letterbox before = m_letterbox;
     m_letterbox = Letterbox::fit(m_letterbox, outW, outH, winW, winH, float(m_settings.logicalWidth),
                                  float(m_settings.logicalHeight));
-    m_renderer.setScale(m_letterbox.scale, m_letterbox.offsetX, m_letterbox.offsetY,
-                        float(m_settings.logicalWidth), float(m_settings.logicalHeight));
+    const bool flushed = m_renderer.setScale(m_letterbox.scale, m_letterbox.offsetX, m_letterbox.offsetY,
+                                             float(m_settings.logicalWidth), float(m_settings.logicalHeight));
+    return flushed || std::memcmp(&before, &m_letterbox, sizeof before) != 0;
 }
 
 // Polling stops after an event that presses a button or the pointer: the rest
@@ -248,10 +326,20 @@ void Engine::updateLetterbox() {
 // buttons (or dropped) in the state from before the press. One pump, then the
 // queue is drained: SDL_PollEvent would leave its end-of-poll marker behind the
 // events kept for later and so skip a frame.
-void Engine::pollEvents() {
+// Returns how many events it handled, the wake-ups from other threads not counted.
+size_t Engine::pollEvents() {
+    // A wake event flushed by someone else must not block later ones: at most one
+    // more is pushed per frame.
+    detail::wakeTaken();
     SDL_PumpEvents();
     SDL_Event event;
+    size_t handled = 0;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+        if (event.type == wakeEventType()) {
+            detail::wakeTaken();
+            continue;
+        }
+        ++handled;
         const uint32_t actionsBefore = m_input.actions;
         if (event.type == SDL_QUIT)
             m_running = false;
@@ -260,8 +348,9 @@ void Engine::pollEvents() {
         if (onEvent)
             onEvent(event);
         if (m_input.actions != actionsBefore)
-            return;
+            break;
     }
+    return handled;
 }
 
 void Engine::updateHints() {

@@ -53,8 +53,10 @@ public:
 
     // Raw SDL events, after translation (quit included).
     std::function<void(const SDL_Event&)> onEvent;
-    // After dispatch, before the shell update, with the frame's dt.
-    std::function<void(float dt)> onFrame;
+    // After dispatch, before the shell update, with the real seconds since the
+    // previous frame: the frame's dt, except after the loop slept or stalled, when
+    // it is the whole time (dt itself is clamped to 50 ms for the springs).
+    std::function<void(float seconds)> onFrame;
 
     // Moves the focus: the old widget blurs, ancestors scroll the new one into
     // view, then it gets onFocus. Null clears the focus.
@@ -68,6 +70,30 @@ public:
     // focus upwards, then from the widget under the pointer, then the first in
     // the top root.
     Widget* scrollTarget();
+
+    // ---- Frames on demand ----
+    // Every frame runs input, dispatch, hooks, animation and layout, but draws and
+    // presents only when the picture differs from the last presented one (or an event
+    // arrived, or requestRedraw was called). While nothing moves and no frame is due the
+    // loop sleeps in SDL_WaitEventTimeout until an event, a vell::wakeEngine() from
+    // another thread, or the earliest time asked for with requestFrameIn.
+    //
+    //   engine.onFrame = [&](float seconds) {
+    //       pingTimer += seconds;                                // real time, also after a sleep
+    //       engine.requestFrameIn(kPingInterval - pingTimer);   // ask again every frame
+    //   };
+
+    // Draws and presents the next frame even if its picture looks unchanged.
+    void requestRedraw() { m_redrawRequested = true; }
+    // The loop runs a frame within `seconds` (0: the next frame at the normal rate).
+    // A request holds until the next frame has run; timers ask again every frame.
+    void requestFrameIn(double seconds) { m_ctx.requestFrameIn(seconds); }
+    bool alwaysDraw() const { return m_alwaysDraw; }
+    // Frames drawn and presented so far (frameCount() counts every frame).
+    uint64_t framesPresented() const { return m_presented; }
+    // How long the last frame let the loop sleep: 0 when it went on at the normal
+    // rate, infinity when it waited for an event alone.
+    double lastIdleWait() const { return m_lastIdleWait; }
 
     // Replaces the time source (before init). Tests use a ManualClock.
     void setClock(std::shared_ptr<FrameClock> clock);
@@ -95,8 +121,12 @@ private:
     void setUpTheme();
     void shutdown();
 
-    void updateLetterbox();
-    void pollEvents();
+    bool updateLetterbox();
+    size_t pollEvents();
+    bool frameChanged(bool forced);
+    bool stillInMotion(uint64_t motionBefore) const;
+    void idle(double frameStart);
+    double frameBudget() const;
     void updateHints();
     void repairFocus();
     void drawFrame();
@@ -143,6 +173,12 @@ private:
     bool m_audioOpen = false;
     std::string m_hintKey;
     uint64_t m_frames = 0;
+    bool m_alwaysDraw = false;
+    bool m_redrawRequested = true;
+    uint64_t m_presented = 0;
+    uint64_t m_presentedSignature = 0;
+    double m_lastIdleWait = 0;
+    bool m_slept = false;
 };
 
 } // namespace vell

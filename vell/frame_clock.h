@@ -12,6 +12,9 @@ public:
     virtual double now();
     // Gives the core away for about `seconds`.
     virtual void sleep(double seconds);
+    // Sleeps until an SDL event is queued or `seconds` have passed (infinity: no
+    // limit); the event stays queued.
+    virtual void waitForEvent(double seconds);
 };
 
 // A clock that only moves when told to; sleeping advances nothing.
@@ -19,12 +22,16 @@ class ManualClock : public FrameClock {
 public:
     double now() override { return m_now; }
     void sleep(double seconds) override { m_slept += seconds; }
+    // Returns at once; the test reads the wait asked for and advances the clock itself.
+    void waitForEvent(double seconds) override { m_waited = seconds; }
     void advance(double seconds) { m_now += seconds; }
     double slept() const { return m_slept; }
+    double waited() const { return m_waited; }
 
 private:
     double m_now = 0;
     double m_slept = 0;
+    double m_waited = 0;
 };
 
 } // namespace vell

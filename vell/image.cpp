@@ -125,6 +125,16 @@ void Image::drawPicture(UiContext& ctx)
     const SDL_Rect d { int(std::lround(t.tx + dst.x * t.scale)), int(std::lround(t.ty + dst.y * t.scale)),
         int(std::lround(dst.w * t.scale)), int(std::lround(dst.h * t.scale)) };
     r.pushClip(rect);
+    if (r.recording()) {
+        const uint8_t alpha = colorByte(fade.value * 255 * t.opacity);
+        r.note(m_asset.get());
+        r.note(m_asset->texture);
+        r.note(s);
+        r.note(d);
+        r.note(alpha);
+        r.popClip();
+        return;
+    }
     SDL_SetTextureColorMod(m_asset->texture, 255, 255, 255);
     SDL_SetTextureAlphaMod(m_asset->texture, colorByte(fade.value * 255 * t.opacity));
     SDL_SetTextureBlendMode(m_asset->texture, SDL_BLENDMODE_BLEND);

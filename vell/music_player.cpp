@@ -1,4 +1,5 @@
 #include "vell/music_player.h"
+#include "vell/wake.h"
 
 #include "vell/asset_loader.h"
 
@@ -70,8 +71,10 @@ void MusicPlayer::closeAudio()
 
 void MusicPlayer::finishedHook()
 {
-    if (MusicPlayer* target = g_hookTarget.load())
+    if (MusicPlayer* target = g_hookTarget.load()) {
         target->m_finished.store(true);
+        wakeEngine();
+    }
 }
 
 std::string MusicPlayer::titleFromPath(const std::string& path)

@@ -144,7 +144,7 @@ bool Renderer::currentClip(DeviceRect& out) const
 
 void Renderer::reapplyClip()
 {
-    if (!m_renderer)
+    if (!m_renderer || m_recording)
         return;
     DeviceRect clip;
     if (!currentClip(clip)) {
@@ -256,8 +256,56 @@ void Renderer::drawCorners(int left, int top, int right, int bottom, int radius,
         SDL_RenderCopyEx(m_renderer, tex, nullptr, &corners[i], 0, nullptr, flips[i]);
 }
 
+// ---- Frame signature ----
+
+namespace {
+constexpr uint64_t kFnvOffset = 1469598103934665603ull;
+constexpr uint64_t kFnvPrime = 1099511628211ull;
+enum RecordKind { kRecFill = 1, kRecCover, kRecStroke, kRecCircle, kRecWave, kRecText, kRecNote };
+} // namespace
+
+void Renderer::beginRecording()
+{
+    m_recording = true;
+    m_signature = kFnvOffset;
+}
+
+uint64_t Renderer::endRecording()
+{
+    m_recording = false;
+    return m_signature;
+}
+
+void Renderer::fold(const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i)
+        m_signature = (m_signature ^ bytes[i]) * kFnvPrime;
+}
+
+void Renderer::foldState()
+{
+    const Transform& t = transform();
+    fold(&t, sizeof t);
+    DeviceRect clip;
+    const bool clipped = currentClip(clip);
+    fold(&clipped, sizeof clipped);
+    if (clipped)
+        fold(&clip, sizeof clip);
+}
+
+void Renderer::note(const void* data, size_t size)
+{
+    record(kRecNote, size);
+    fold(data, size);
+}
+
+// ---- Drawing ----
+
 void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, Color color)
 {
+    if (m_recording)
+        return record(kRecFill, x, y, w, h, radius, color);
     const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
     if (!m_renderer || !shape)
         return;
@@ -275,6 +323,8 @@ void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, C
 
 void Renderer::coverCorners(float x, float y, float w, float h, float radius, Color color)
 {
+    if (m_recording)
+        return record(kRecCover, x, y, w, h, radius, color);
     const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
     if (!m_renderer || !shape)
         return;
@@ -286,6 +336,8 @@ void Renderer::coverCorners(float x, float y, float w, float h, float radius, Co
 
 void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius, float lineWidth, Color color)
 {
+    if (m_recording)
+        return record(kRecStroke, x, y, w, h, radius, lineWidth, color);
     const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
     if (!m_renderer || !shape)
         return;
@@ -307,6 +359,8 @@ void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius,
 
 void Renderer::fillCircle(float cx, float cy, float radius, Color color)
 {
+    if (m_recording)
+        return record(kRecCircle, cx, cy, radius, color);
     const float alpha = effectiveAlpha(color.a);
     if (!m_renderer || !(alpha >= kInvisibleAlpha))
         return;
@@ -324,6 +378,8 @@ void Renderer::fillCircle(float cx, float cy, float radius, Color color)
 void Renderer::drawWave(float x, float centreY, float length, float amplitude, float wavelength, float phase,
                         float lineWidth, Color color)
 {
+    if (m_recording)
+        return record(kRecWave, x, centreY, length, amplitude, wavelength, phase, lineWidth, color);
     const float alpha = effectiveAlpha(color.a);
     if (!m_renderer || !(alpha >= kInvisibleAlpha))
         return;
@@ -399,6 +455,10 @@ Size Renderer::measureText(std::string_view text, int fontKind, float size, floa
 void Renderer::drawText(std::string_view text, int fontKind, float size, float wrapWidth, float x, float y,
                         Color color)
 {
+    if (m_recording) {
+        record(kRecText, fontKind, size, wrapWidth, x, y, color, m_generation);
+        return fold(text.data(), text.size());
+    }
     const float alpha = effectiveAlpha(color.a);
     if (!m_renderer || text.empty() || !(alpha >= kInvisibleAlpha))
         return;

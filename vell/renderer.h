@@ -165,6 +165,24 @@ public:
     // Cached white coverage texture (see ShapeKind); null on failure or size <= 0.
     SDL_Texture* shapeTexture(int kind, int radius, int thickness);
 
+    // ---- Frame signature ----------------------------------------------------------
+
+    // While recording, the drawing calls draw nothing: they fold what they would draw
+    // (shape, geometry, colour, text, current transform and clip) into a 64-bit
+    // signature. The engine paints each frame this way first and draws it for real only
+    // when the signature differs from that of the last presented frame. Code that draws
+    // with SDL directly must check recording() and, instead of drawing, note() whatever
+    // decides its pixels (texture and asset identity, rectangles, colour and alpha mods).
+    void beginRecording();
+    uint64_t endRecording();
+    bool recording() const { return m_recording; }
+    void note(const void* data, size_t size);
+    template <class T>
+    void note(const T& value)
+    {
+        note(&value, sizeof value);
+    }
+
     // Introspection, mainly for tests and diagnostics.
     const TextCache& textCache() const { return m_text; }
     const ShapeCache& shapeCache() const { return m_shapes; }
@@ -173,6 +191,16 @@ private:
     void setDrawColor(Color color, float alpha);
     void drawCorners(int left, int top, int right, int bottom, int radius, SDL_Texture* tex, Color color, float alpha);
     void fillDeviceRect(int x, int y, int w, int h);
+    void fold(const void* data, size_t size);
+    // Folds a drawing call: its kind, its arguments, the transform and the clip.
+    template <class... Args>
+    void record(int kind, const Args&... args)
+    {
+        fold(&kind, sizeof kind);
+        (fold(&args, sizeof args), ...);
+        foldState();
+    }
+    void foldState();
 
     SDL_Renderer* m_renderer = nullptr;
     std::vector<Transform> m_transforms { Transform {} };
@@ -185,6 +213,8 @@ private:
     uint32_t m_frameCounter = 0;
     uint32_t m_generation = 0;
     bool m_letterboxClip = false;
+    bool m_recording = false;
+    uint64_t m_signature = 0;
 };
 
 // Colour component to byte: add 0.5, truncate, clamp to 0..255.

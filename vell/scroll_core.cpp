@@ -55,7 +55,7 @@ void ScrollCore::scrollTo(Point position)
     scrollY.snap();
 }
 
-void ScrollCore::update(UiContext&, float dt)
+void ScrollCore::update(UiContext& ctx, float dt)
 {
     if (dragging) {
         bar.target = 1;
@@ -64,7 +64,10 @@ void ScrollCore::update(UiContext&, float dt)
         scrollY.step(dt);
         bar.target = barTimer > 0 ? 1.0f : 0.0f;
     }
-    barTimer = std::max(0.0f, barTimer - dt);
+    // Real time: the loop may sleep while the bar waits to fade.
+    barTimer = std::max(0.0f, barTimer - ctx.timerStep(barFresh));
+    if (barTimer > 0)
+        ctx.requestFrameIn(barTimer);
     bar.step(dt);
 }
 
@@ -81,6 +84,7 @@ bool ScrollCore::scrollBy(UiContext&, Point delta)
     if (canScrollY())
         scrollAxis(scrollY, delta.y, maxY());
     barTimer = kBarSeconds;
+    barFresh = true;
     return moved;
 }
 
@@ -129,6 +133,7 @@ void ScrollCore::onPointerMove(UiContext& ctx, Point position)
         velocity.y += kVelocitySmoothing * (-d.y / dt - velocity.y);
     }
     barTimer = kBarSeconds;
+    barFresh = true;
 }
 
 void ScrollCore::endDrag()
@@ -166,6 +171,7 @@ void ScrollCore::scrollIntoView(const Rect& area)
     if (allowsX())
         correct(scrollX, area.x, area.x + area.w, viewport.x, viewport.x + viewport.w, maxX());
     barTimer = kBarSeconds;
+    barFresh = true;
 }
 
 void ScrollCore::drawOverlay(UiContext& ctx)

@@ -63,6 +63,7 @@ public:
     Point velocity; // smoothed drag velocity, px/s
     Spring bar;
     float barTimer = 0;
+    bool barFresh = false; // barTimer was set since the last update
 
 protected:
     bool allowsX() const { return axis != kVertical; }

@@ -51,6 +51,9 @@ struct Settings {
     // When both are set the engine draws into them and never creates or destroys them.
     SDL_Window* externalWindow = nullptr;
     SDL_Renderer* externalRenderer = nullptr;
+    // Draw and present every frame, as if frames on demand did not exist (for
+    // comparison; VELL_ALWAYS_DRAW=1 in the environment sets it too).
+    bool alwaysDraw = false;
 };
 
 } // namespace vell

@@ -99,6 +99,7 @@ void Shell::handOverFocus(const ViewPtr& view) {
     restoreFocus.reset();
     m_pendingView = view;
     m_pendingWait = kFocusHandOverSeconds;
+    m_pendingFresh = true;
 }
 
 void Shell::setTitle(const std::string& text) {
@@ -237,7 +238,7 @@ void Shell::update(UiContext& ctx, float dt) {
     updateToasts(ctx, dt);
     layout(ctx);
     restoreFocusIfReady();
-    runFocusHandOver(dt);
+    runFocusHandOver(ctx);
 }
 
 void Shell::updateDrawer(UiContext& ctx, float dt) {
@@ -261,10 +262,14 @@ void Shell::updateToasts(UiContext& ctx, float dt) {
         t.widget->tickTree(ctx, dt);
         if (t.closing)
             continue;
-        t.remaining -= dt;
+        // Real time: the loop may have slept through most of the toast's life.
+        t.remaining -= ctx.timerStep(t.fresh);
         if (t.remaining <= 0) {
             t.closing = true;
             t.spring.target = 0;
+            ctx.keepAnimating(); // the exit starts with the next step
+        } else {
+            ctx.requestFrameIn(t.remaining);
         }
     }
     std::erase_if(toasts, [](const Toast& t) { return t.closing && t.spring.value < 0.01f; });
@@ -313,7 +318,7 @@ void Shell::restoreFocusIfReady() {
         restoreFocus.reset();
 }
 
-void Shell::runFocusHandOver(float dt) {
+void Shell::runFocusHandOver(UiContext& ctx) {
     if (!m_pendingView)
         return;
     // A view that is no longer shown (gone back from, or replaced) must not
@@ -324,7 +329,7 @@ void Shell::runFocusHandOver(float dt) {
     }
     if (hasOpenLayer() || m_drawerOpen)
         return;
-    m_pendingWait -= dt;
+    m_pendingWait -= ctx.timerStep(m_pendingFresh);
     Widget* viewRoot = m_pendingView->root.get();
     WidgetPtr focused = focusGetter ? focusGetter() : nullptr;
     Widget* target = nullptr;
@@ -335,8 +340,10 @@ void Shell::runFocusHandOver(float dt) {
     target = firstFocusable(m_pendingView->contentArea());
     if (!target && m_pendingWait <= 0)
         target = firstFocusable(viewRoot);
-    if (!target && m_pendingWait > 0)
+    if (!target && m_pendingWait > 0) {
+        ctx.requestFrameIn(m_pendingWait);
         return;
+    }
     if (target && focusSetter)
         focusSetter(target);
     m_pendingView.reset();

@@ -48,6 +48,7 @@ public:
         Spring spring;
         float remaining = 0;
         bool closing = false;
+        bool fresh = true; // not updated yet
     };
 
     Shell();
@@ -131,7 +132,7 @@ private:
     void updateToasts(UiContext& ctx, float dt);
     void layout(UiContext& ctx);
     void restoreFocusIfReady();
-    void runFocusHandOver(float dt);
+    void runFocusHandOver(UiContext& ctx);
     void drawScrim(UiContext& ctx, float alpha);
 
     bool m_drawerOpen = false;
@@ -139,6 +140,7 @@ private:
     WidgetPtr m_drawerFocus;
     ViewPtr m_pendingView;
     float m_pendingWait = 0;
+    bool m_pendingFresh = false;
 };
 
 } // namespace vell

@@ -11,7 +11,11 @@ constexpr int kLargeStepCount = 13;
 constexpr float kLargeSubStep = 1.0f / 260.0f;
 constexpr float kMaxSubStep = 0.004f;
 
+uint64_t g_motion = 0;
+
 } // namespace
+
+uint64_t Spring::motionCount() { return g_motion; }
 
 void Spring::step(float dt)
 {
@@ -19,6 +23,7 @@ void Spring::step(float dt)
         snap();
         return;
     }
+    ++g_motion;
     int steps;
     float h;
     if (dt > kLargeStep) {

@@ -4,6 +4,8 @@
 
 #include "vell/geometry.h"
 
+#include <cstdint>
+
 namespace vell {
 
 struct Spring {
@@ -34,6 +36,11 @@ struct Spring {
     }
 
     bool atRest() const { return value == target && velocity == 0; }
+
+    // How many steps so far moved a spring that was not yet settled (all springs of the
+    // process; UI thread). The engine compares it across a frame: while it grows something
+    // is in motion and the next frame must come at the normal rate.
+    static uint64_t motionCount();
 
 private:
     static Spring make(float initial, float stiffness, float damping, float epsilon)

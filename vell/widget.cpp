@@ -256,6 +256,8 @@ void Widget::tick(UiContext& ctx, float dt)
     setSpringTargets(ctx);
     stepSprings(dt);
     stepFlash(dt);
+    if (flash > 0)
+        ctx.keepAnimating();
     update(ctx, dt);
 }
 

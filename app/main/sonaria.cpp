@@ -31,6 +31,7 @@
 #include "vell/button.h"
 #include "vell/engine.h"
 #include "vell/image.h"
+#include "vell/wake.h"
 
 #include <SDL_ttf.h>
 
@@ -191,6 +192,8 @@ int Sonaria::run()
         return 1;
     }
     s.engine = &m_engine;
+    // Replies queued by the worker threads wake a loop that sleeps for want of events.
+    s.net.wake = &vell::wakeEngine;
     m_shell = &m_engine.shell();
     m_engine.theme().setAccent(s.store.palette);
     if (!m_engine.input().controller)
@@ -257,6 +260,7 @@ void Sonaria::shutDown()
     s.downloads.isOnline = nullptr;
     s.player = nullptr;
     m_player.reset();
+    s.net.wake = nullptr;
     s.engine = nullptr;
     nav() = Nav {}; // the hooks point at this controller
 }
@@ -539,11 +543,16 @@ void Sonaria::onFrame(float seconds)
     if (m_loginPage)
         m_loginPage->tick(seconds);
 
+    // `seconds` is real time, long after the loop slept; the loop is asked to wake
+    // for the next retry.
     m_pingTimer += seconds * testhooks::clockScale();
-    if (m_started && !m_reachable && !s.store.offlineForced && m_pingTimer > kPingInterval) {
-        m_pingTimer = 0;
-        if (s.store.hasCredentials())
-            ping(false);
+    if (m_started && !m_reachable && !s.store.offlineForced) {
+        if (m_pingTimer > kPingInterval) {
+            m_pingTimer = 0;
+            if (s.store.hasCredentials())
+                ping(false);
+        }
+        m_engine.requestFrameIn((kPingInterval - m_pingTimer) / testhooks::clockScale() + 0.001);
     }
 }
 

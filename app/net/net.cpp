@@ -114,8 +114,12 @@ void Net::track(const std::shared_ptr<Transfer>& transfer)
 
 void Net::post(std::function<void()> completion)
 {
-    std::lock_guard lock(m_completionMutex);
-    m_completions.push_back(std::move(completion));
+    {
+        std::lock_guard lock(m_completionMutex);
+        m_completions.push_back(std::move(completion));
+    }
+    if (auto wakeUp = wake.load())
+        wakeUp();
 }
 
 } // namespace cad

@@ -68,6 +68,10 @@ public:
 
     // When true, new transfers skip TLS peer and host verification.
     std::atomic<bool> insecure{false};
+    // Called on the worker thread after each completion is queued, so a UI loop
+    // waiting for events runs poll() at once (the controller installs
+    // vell::wakeEngine). Must be thread-safe; null calls nothing.
+    std::atomic<void (*)()> wake{nullptr};
     platform::WorkerPool requestPool;  // API GETs and interactive downloads
     platform::WorkerPool downloadPool; // song downloads for offline use
     platform::WorkerPool streamPool;   // stream fetches and prefetches of songs to play

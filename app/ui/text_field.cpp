@@ -14,6 +14,7 @@ namespace cad {
 namespace {
 
 constexpr float kFlashSeconds = 0.12f;
+constexpr float kCaretOnSeconds = 0.6f; // of every blink second
 constexpr int kDialogMaxLength = 512;
 
 TextField* g_editing = nullptr;
@@ -64,12 +65,21 @@ vell::Size TextField::measure(vell::UiContext& ctx, float availW, float)
     return { width, std::round(1.4f * size) };
 }
 
-void TextField::update(vell::UiContext&, float dt)
+void TextField::update(vell::UiContext& ctx, float dt)
 {
-    blink += dt;
+    // Real time, so the caret keeps its rhythm when the loop sleeps between toggles.
+    blink += ctx.elapsed;
     if (editing && !focused)
         endEdit();
+    if (editing) {
+        const float phase = std::fmod(blink, 1.0f);
+        ctx.requestFrameIn(phase < kCaretOnSeconds ? kCaretOnSeconds - phase : 1.0f - phase);
+    }
     scroll += (scrollTarget - scroll) * std::min(1.0f, 18.0f * dt);
+    if (std::fabs(scrollTarget - scroll) < 0.01f)
+        scroll = scrollTarget;
+    if (scroll != scrollTarget)
+        ctx.keepAnimating();
 }
 
 bool TextField::onButton(vell::UiContext& ctx, int32_t button)
@@ -248,7 +258,7 @@ void TextField::draw(vell::UiContext& ctx)
     if (!editing)
         return;
     vell::Color primary = ctx.theme->color("primary");
-    if (std::fmod(blink, 1.0f) < 0.6f && r.effectiveAlpha(primary.a / 255.0f) >= 0.5f)
+    if (std::fmod(blink, 1.0f) < kCaretOnSeconds && r.effectiveAlpha(primary.a / 255.0f) >= 0.5f)
         r.fillRoundRect(content.x + caretX - scroll, y + 1, 2, extent.h - 2, 0, primary);
     r.strokeRoundRect(rect, radiusSpring.value, 2, primary);
 }

@@ -158,6 +158,7 @@ private:
     void next() { m_player->next(); }
     void startPlayer();
     void shutDown();
+    void requestTimedFrames();
 
     vell::Engine m_engine;
     // After the engine: the player plays through the engine's music player and must go first.
@@ -554,6 +555,19 @@ void Sonaria::onFrame(float seconds)
         }
         m_engine.requestFrameIn((kPingInterval - m_pingTimer) / testhooks::clockScale() + 0.001);
     }
+    requestTimedFrames();
+}
+
+// Work that moves without input events needs frames while it lasts: download
+// progress rings, a stream being fetched, the queue save and the flush of pending
+// plays (their timers count real time, so a frame a second is enough for them).
+void Sonaria::requestTimedFrames()
+{
+    const Services& s = services();
+    if (s.downloads.pending() > 0 || m_player->fetching)
+        m_engine.requestFrameIn(0.1f);
+    else if (m_player->changeCount != m_player->savedCount || !s.store.pendingScrobbles.empty())
+        m_engine.requestFrameIn(1.0f);
 }
 
 } // namespace

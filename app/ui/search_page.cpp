@@ -95,6 +95,9 @@ void SearchPage::tick(float)
         pending = false;
         run();
     }
+    // The loop sleeps without events; the debounce must still end on time.
+    if (pending && services().engine)
+        services().engine->requestFrameIn(0.05);
 }
 
 void SearchPage::run()

@@ -9,8 +9,6 @@ source "$(dirname "$0")/common.bash"
 HOOKED="$BUILD/sonaria-testhooks"
 [ -x "$HOOKED" ] || fail "$HOOKED is not built"
 export SONARIA_TEST_CLOCK_SCALE=30
-# Slow downloads, so the progress rings can be seen.
-export CADDIS_THROTTLE=6000
 PAD="$WORK/pad"
 mkfifo "$PAD"
 export SONARIA_TEST_PAD="$PAD"
@@ -88,8 +86,11 @@ press Cross
 wait_for 5 '[ "$(last_view)" = Album ]' || fail "album not opened: $(last_view)"
 sleep 2
 focus_to 'Download|' Right
+# Slow song downloads, so the progress rings can be seen.
+curl -s -X POST -d '{"endpoint": "download", "times": 3, "throttleBytesPerSecond": 3000}' \
+    "http://127.0.0.1:$PORT/__test/faults" >/dev/null || fail "no fault injection"
 press Cross
-sleep 0.6
+sleep 2
 shot 02-downloading
 wait_for 60 'grep -q "^toast	Downloads\? complete" "$SONARIA_TEST_LOG"' || fail "the downloads did not complete"
 SAVED=$(offline_count)

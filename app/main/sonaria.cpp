@@ -508,8 +508,12 @@ void Sonaria::onFrame(float seconds)
             out += testhooks::texts(*layer.panel);
         return out;
     }, [this] {
+        // A control without text of its own (a toggle) is named by its row, after a "~".
         vell::Widget* focus = m_engine.focus();
-        return focus ? testhooks::texts(*focus) : std::string();
+        std::string out = focus ? testhooks::texts(*focus) : std::string();
+        if (out.empty() && focus && focus->parent)
+            out = "~" + testhooks::texts(*focus->parent);
+        return out;
     } });
     testhooks::notePlaying(m_engine.music().state() == vell::MusicState::Playing, m_engine.music().path());
 #endif

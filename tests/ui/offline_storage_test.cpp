@@ -6,10 +6,15 @@
 #include "app/ui/cache_owner.h"
 #include "app/ui/download_badge.h"
 #include "app/ui/offline_page.h"
+#include "app/ui/nav.h"
 #include "app/ui/page_push.h"
+#include "app/ui/settings_page.h"
 #include "app/ui/services.h"
 #include "app/ui/storage_text.h"
+#include "vell/button.h"
 #include "vell/label.h"
+#include "vell/slider.h"
+#include "vell/toggle.h"
 
 #include "support/temp_home.h"
 #include "vell/engine_fixture.h"
@@ -71,6 +76,8 @@ protected:
 
     void TearDown() override
     {
+        cad::nav() = cad::Nav {};
+        cad::services().net.insecure = false;
         cad::services().downloads.items.clear();
         cad::services().engine = nullptr;
         engine.reset();
@@ -334,6 +341,68 @@ TEST_F(OfflineStorage, OfflinePageListsSortedSongsAndFollowsDownloads)
     ASSERT_EQ(page->downloads->children.size(), 3u);
     ASSERT_NE(engine->focus(), nullptr);
     EXPECT_EQ(engine->focus()->parent->id, "f");
+}
+
+// Every widget of type T below `root`, in tree order.
+template <class T>
+std::vector<T*> all(vell::Widget& root)
+{
+    std::vector<T*> out;
+    std::function<void(vell::Widget&)> walk = [&](vell::Widget& w) {
+        if (auto t = dynamic_cast<T*>(&w))
+            out.push_back(t);
+        for (const auto& child : w.children)
+            walk(*child);
+    };
+    walk(root);
+    return out;
+}
+
+TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
+{
+    cad::Store& store = cad::services().store;
+    store.palette = 9; // out of range: no chip selected
+    store.volume = 0.8f;
+    int refreshed = 0;
+    cad::nav().refreshOnline = [&] { ++refreshed; };
+    auto page = std::make_shared<cad::SettingsPage>();
+    auto view = cad::pushPage(engine->shell(), page);
+    step(2);
+    EXPECT_EQ(page->downloadsLabel->text(), "Downloads: 0 songs \xC2\xB7 0 B");
+    auto chips = all<vell::Button>(*page->root);
+    std::erase_if(chips, [](vell::Button* b) { return b->group.empty(); });
+    ASSERT_EQ(chips.size(), 8u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(chips[size_t(i)]->checked) << i;
+    EXPECT_TRUE(chips[5]->checked); // 320k
+
+    chips[2]->onChange(true); // Mint
+    chips[7]->onChange(true); // 128k
+    chips[6]->onChange(false); // a deselection does nothing
+    auto toggles = all<vell::Toggle>(*page->root); // dark, scrobble, offline, insecure
+    ASSERT_EQ(toggles.size(), 4u);
+    toggles[2]->onChange(true);
+    toggles[3]->onChange(true);
+    toggles[0]->onChange(false);
+    EXPECT_EQ(engine->theme().mode(), 1);
+    EXPECT_TRUE(cad::services().net.insecure);
+    EXPECT_EQ(refreshed, 1);
+    auto config = [&] {
+        const std::string text = cad::platform::readFile(home.dataDir() + "/config.json");
+        bool ok = false;
+        return cad::parse(text.data(), text.size(), ok);
+    };
+    const cad::Json saved = config();
+    EXPECT_EQ(saved.get("palette").asNumber(0), 2);
+    EXPECT_EQ(saved.get("streamKbps").asNumber(0), 128);
+    EXPECT_TRUE(saved.get("offlineForced").asBool(false));
+    EXPECT_FALSE(saved.get("dark").asBool(true));
+
+    // The volume goes to the store and the player, not to the file.
+    all<vell::Slider>(*page->root).front()->setValue(nullptr, 0.25f);
+    EXPECT_FLOAT_EQ(store.volume, 0.25f);
+    EXPECT_FLOAT_EQ(engine->music().volume(), 0.25f);
+    EXPECT_FLOAT_EQ(float(config().get("volume").asNumber(0)), 0.8f);
 }
 
 } // namespace

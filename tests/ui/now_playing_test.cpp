@@ -16,6 +16,7 @@
 #include "app/ui/wavy_seek.h"
 #include "vell/label.h"
 #include "vell/music_player.h"
+#include "vell/pad_button.h"
 
 #include "support/service_pools.h"
 #include "support/subsonic_test_server.h"
@@ -228,6 +229,15 @@ TEST_F(NowPlaying, PanelAndMiniPlayerFollowTheChangeCountOnly)
     EXPECT_TRUE(panel->play->ring->indeterminate);
     EXPECT_TRUE(mini->play->ring->visible && mini->play->ring->indeterminate);
     player->fetching = false;
+
+    // The page seeks 10 s with L2 and R2, without listing them in the hint bar.
+    auto page = std::make_shared<cad::NowPlayingPage>();
+    ASSERT_EQ(page->view->bindings.size(), 2u);
+    for (auto [i, button, label] : { std::tuple { 0, vell::L2, "Seek -10s" }, { 1, vell::R2, "Seek +10s" } }) {
+        EXPECT_EQ(page->view->bindings[i].button, button);
+        EXPECT_EQ(page->view->bindings[i].label, label);
+        EXPECT_FALSE(page->view->bindings[i].showHint);
+    }
 
     for (auto [t, text] : { std::pair { 59.9, "0:59" }, { 61.0, "1:01" }, { 3725.0, "1:02:05" }, { 0.0, "0:00" },
              { -3.0, "0:00" } })

@@ -100,7 +100,7 @@ shot 03-downloaded
 
 # Play the first song of the album.
 press Down
-focus_to '1|Undertow|*' Left 4
+focus_to '*Undertow|*' Left 4
 press Cross
 wait_for 10 'grep -q "^play	" "$SONARIA_TEST_LOG"' || fail "nothing plays"
 sleep 1
@@ -161,22 +161,5 @@ ls "$DATA_DIR/offline" | grep -qv '\.part$' && fail "offline files left: $(ls "$
 sleep 1
 shot 11-deleted
 
-# Log out from Settings through its dialog.
-press Left
-for _ in $(seq 1 9); do press Down; done
-press Cross
-wait_for 5 '[ "$(last_view)" = Settings ]' || fail "Settings not shown"
-focus_to 'Log out|' Down 20
-press Cross
-sleep 0.8
-dump
-case "$(screen_text)" in *"Your downloads stay on this device."*) ;; *) fail "no log-out dialog: $(screen_text)" ;; esac
-shot 12-logout-dialog
-focus_to 'Log out|' Right 3
-press Cross
-wait_for 10 '[ "$(last_view)" = Connect ]' || fail "not on the login page: $(last_view)"
-[ -z "$(json_field "$CONFIG" token)" ] || fail "the token is still stored"
-sleep 1
-shot 13-login
 stop_app
 echo "ok: screenshots in $SHOTS"

@@ -94,8 +94,8 @@ protected:
         cad::nav() = cad::Nav {};
         cad::services().player = nullptr;
         cad::services().engine = nullptr;
+        player.reset(); // it plays through the engine's music player
         engine.reset();
-        player.reset();
     }
 
     bool until(const std::function<bool()>& done)

@@ -6,6 +6,7 @@
 #include "app/ui/library_text.h"
 #include "app/ui/nav.h"
 #include "app/ui/page_state.h"
+#include "app/ui/result_sections.h"
 #include "app/ui/services.h"
 #include "app/ui/song_row.h"
 #include "vell/box.h"
@@ -22,14 +23,8 @@ constexpr int32_t kPlay = 0xE037;
 constexpr int32_t kShuffle = 0xE043;
 constexpr float kRowHeight = 64;
 
-std::shared_ptr<vell::Box> row(float gap)
-{
-    auto r = vell::box();
-    r->style().direction = vell::Direction::Row;
-    r->style().align = vell::Align::Center;
-    r->style().gap = gap;
-    return r;
-}
+// Rows of centred children, as in every results section.
+const auto row = sectionRow;
 
 std::string collectionCaption(int year, const std::vector<Song>& songs)
 {

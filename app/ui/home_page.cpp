@@ -4,6 +4,7 @@
 #include "app/ui/album_tile.h"
 #include "app/ui/device_profile.h"
 #include "app/ui/nav.h"
+#include "app/ui/result_sections.h"
 #include "app/ui/services.h"
 #include "vell/button.h"
 #include "vell/color_ref.h"
@@ -34,14 +35,8 @@ constexpr Shelf kShelves[] = {
     { "Discover", "random" },
 };
 
-std::shared_ptr<vell::Box> row(float gap)
-{
-    auto r = vell::box();
-    r->style().direction = vell::Direction::Row;
-    r->style().align = vell::Align::Center;
-    r->style().gap = gap;
-    return r;
-}
+// Rows of centred children, as in every results section.
+const auto row = sectionRow;
 
 // The shelf's tiles, or what replaces them, in place of its "Loading" caption.
 void fillShelf(vell::Widget& title, vell::Widget& holder, bool ok, const std::vector<Album>& albums,

@@ -6,6 +6,7 @@
 #include "app/ui/library_text.h"
 #include "app/ui/nav.h"
 #include "app/ui/playback_view.h"
+#include "app/ui/result_sections.h"
 #include "app/ui/services.h"
 #include "app/ui/song_actions.h"
 #include "vell/box.h"
@@ -30,14 +31,8 @@ constexpr float kSmallButton = 56;
 constexpr float kPlaySide = 76;
 constexpr float kBadgeSize = 30;
 
-std::shared_ptr<vell::Box> row(float gap)
-{
-    auto r = vell::box();
-    r->style().direction = vell::Direction::Row;
-    r->style().align = vell::Align::Center;
-    r->style().gap = gap;
-    return r;
-}
+// Rows of centred children, as in every results section.
+const auto row = sectionRow;
 
 std::string formatText(const Song& song)
 {

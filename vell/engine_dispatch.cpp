@@ -108,7 +108,9 @@ void Engine::moveFocus(int direction) {
         setFocus(next);
         return;
     }
-    Widget* target = scrollTarget();
+    Widget* target = scrollerToward(m_focus, direction);
+    if (!target)
+        target = scrollTarget();
     if (auto* scroller = dynamic_cast<Scrollable*>(target))
         target->scrollBy(m_ctx, directionStep(direction, scroller->scrollStep()));
 }

@@ -23,6 +23,13 @@ bool canScroll(Widget* w) {
     return s && s->canScroll();
 }
 
+bool isInside(const Widget* w, const Widget* ancestor) {
+    for (; w; w = w->parent)
+        if (w == ancestor)
+            return true;
+    return false;
+}
+
 } // namespace
 
 Widget* firstFocusable(Widget* root) {
@@ -40,8 +47,19 @@ Widget* navigate(Widget* root, Widget* focus, int direction) {
     std::vector<Widget*> candidates;
     collectFocusable(root, candidates);
     std::erase(candidates, focus);
+    if (Widget* scroller = scrollerToward(focus, direction); scroller && isInside(scroller, root))
+        std::erase_if(candidates, [&](Widget* w) { return !isInside(w, scroller); });
     int index = pickDirectional(focus->rect, rectsOf(candidates), direction);
     return index < 0 ? nullptr : candidates[index];
+}
+
+Widget* scrollerToward(Widget* from, int direction) {
+    for (Widget* w = from ? from->parent : nullptr; w; w = w->parent) {
+        auto* s = dynamic_cast<Scrollable*>(w);
+        if (s && s->hasContentToward(direction))
+            return w;
+    }
+    return nullptr;
 }
 
 Widget* scrollableAncestor(Widget* from) {

@@ -13,8 +13,16 @@ class Widget;
 Widget* firstFocusable(Widget* root);
 
 // The candidate of `root` that `direction` (Up, Down, Left, Right) moves to
-// from `focus`, or null when none lies that way.
+// from `focus`, or null when none lies that way. While `focus` sits in a
+// scroll container with content left that way (see scrollerToward), only
+// that container's candidates count: rows scrolled out of sight come before
+// the bars around the container. With none of them that way, null, so the
+// press scrolls that container.
 Widget* navigate(Widget* root, Widget* focus, int direction);
+
+// The nearest scroll container above `from` that still has content beyond its
+// viewport toward `direction`; null when none has.
+Widget* scrollerToward(Widget* from, int direction);
 
 // The first scroll container that can scroll, walking up from `from` through
 // its parents; null when there is none.

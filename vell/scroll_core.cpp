@@ -1,5 +1,6 @@
 #include "vell/scroll_core.h"
 
+#include "vell/pad_button.h"
 #include "vell/renderer.h"
 #include "vell/theme.h"
 #include "vell/ui_context.h"
@@ -40,6 +41,17 @@ float ScrollCore::maxX() const { return std::max(0.0f, content.w - viewport.w); 
 float ScrollCore::maxY() const { return std::max(0.0f, content.h - viewport.h); }
 bool ScrollCore::canScrollX() const { return allowsX() && maxX() > kScrollable; }
 bool ScrollCore::canScrollY() const { return allowsY() && maxY() > kScrollable; }
+
+bool ScrollCore::hasContentToward(int direction) const
+{
+    switch (direction) {
+    case Up: return canScrollY() && scrollY.target > kScrollable;
+    case Down: return canScrollY() && scrollY.target < maxY() - kScrollable;
+    case Left: return canScrollX() && scrollX.target > kScrollable;
+    case Right: return canScrollX() && scrollX.target < maxX() - kScrollable;
+    default: return false;
+    }
+}
 
 void ScrollCore::clampTargets()
 {

@@ -45,6 +45,7 @@ public:
     bool canScrollX() const override;
     bool canScrollY() const override;
     float scrollStep() const override { return step; }
+    bool hasContentToward(int direction) const override;
 
     float maxX() const;
     float maxY() const;

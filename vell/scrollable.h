@@ -1,4 +1,5 @@
 #pragma once
+#include "vell/pad_button.h"
 
 namespace vell {
 
@@ -14,6 +15,12 @@ public:
     virtual float scrollStep() const = 0;
 
     bool canScroll() const { return canScrollX() || canScrollY(); }
+
+    // Whether content remains beyond the viewport toward `direction` (Up,
+    // Down, Left, Right), so a d-pad press that way should stay inside.
+    virtual bool hasContentToward(int direction) const {
+        return direction == Left || direction == Right ? canScrollX() : canScrollY();
+    }
 };
 
 } // namespace vell

@@ -161,5 +161,23 @@ ls "$DATA_DIR/offline" | grep -qv '\.part$' && fail "offline files left: $(ls "$
 sleep 1
 shot 11-deleted
 
+# Log out from Settings through its dialog.
+press Left
+for _ in $(seq 1 9); do press Down; done
+press Cross
+wait_for 5 '[ "$(last_view)" = Settings ]' || fail "Settings not shown"
+focus_to 'Log out|' Down 20
+press Cross
+sleep 0.8
+dump
+case "$(screen_text)" in *"Your downloads stay on this device."*) ;; *) fail "no log-out dialog: $(screen_text)" ;; esac
+shot 12-logout-dialog
+focus_to 'Log out|' Right 3
+press Cross
+wait_for 10 '[ "$(last_view)" = Connect ]' || fail "not on the login page: $(last_view)"
+[ -z "$(json_field "$CONFIG" token)" ] || fail "the token is still stored"
+sleep 1
+shot 13-login
+
 stop_app
 echo "ok: screenshots in $SHOTS"

@@ -1,4 +1,5 @@
 #include "engine_fixture.h"
+#include "vell/scroll_view.h"
 #include "vell/scrollable.h"
 
 using namespace vell;
@@ -137,4 +138,43 @@ TEST_F(FocusTest, HoverFollowsTheMouseAndTheWheelScrollsTheContainerBelow) {
     step();
     EXPECT_FALSE(tiles[2]->hovered);
     EXPECT_EQ(hoverLog, (std::vector<bool>{true, false}));
+}
+
+// A settings-like page: a scrolling list taller than the screen above a bar
+// that stays put. The d-pad must reach every row of the list, and text with
+// nothing focusable in it, before it leaves for the bar.
+TEST_F(EngineTest, RowsBelowTheFoldComeBeforeTheBarBelowTheList) {
+    auto page = box();
+    page->style().height = SizeSpec::fill();
+    auto list = scrollView();
+    list->style().height = SizeSpec::fill();
+    auto rowA = tile(300, 60), rowB = tile(300, 60), bar = tile(600, 60);
+    auto text = [] {
+        auto b = box();
+        b->style().height = SizeSpec::fixed(900);
+        return b;
+    };
+    list->add({rowA, text(), rowB, text()});
+    page->addChild(list);
+    page->addChild(bar);
+    showView(page);
+    step(3);
+    ASSERT_EQ(engine->focus(), rowA.get());
+
+    tap(SDLK_DOWN);
+    EXPECT_EQ(engine->focus(), rowB.get()) << "the row out of sight, not the bar close by";
+    step(60);
+    int presses = 0;
+    while (engine->focus() == rowB.get() && presses < 100) {
+        tap(SDLK_DOWN);
+        ++presses;
+    }
+    EXPECT_EQ(engine->focus(), bar.get());
+    EXPECT_GT(presses, 5) << "the text below the last row scrolls into view first";
+    EXPECT_FALSE(list->hasContentToward(Down));
+
+    tap(SDLK_UP);
+    EXPECT_EQ(engine->focus(), rowB.get());
+    tap(SDLK_UP);
+    EXPECT_EQ(engine->focus(), rowA.get());
 }

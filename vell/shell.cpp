@@ -76,6 +76,8 @@ Shell::Shell() {
 void Shell::push(const ViewPtr& view) {
     if (!view)
         return;
+    if (!viewStack.empty() && focusGetter)
+        viewStack.back()->returnFocus = focusGetter();
     viewStack.push_back(view);
     show(view, 1);
     handOverFocus(view);
@@ -85,7 +87,9 @@ void Shell::back() {
     if (viewStack.size() <= 1)
         return;
     viewStack.pop_back();
-    show(viewStack.back(), -1);
+    const ViewPtr& view = viewStack.back();
+    show(view, -1);
+    handOverFocus(view, view->returnFocus);
 }
 
 void Shell::show(const ViewPtr& view, int direction) {
@@ -95,9 +99,10 @@ void Shell::show(const ViewPtr& view, int direction) {
     setTitle(view->title);
 }
 
-void Shell::handOverFocus(const ViewPtr& view) {
+void Shell::handOverFocus(const ViewPtr& view, std::weak_ptr<Widget> preferred) {
     restoreFocus.reset();
     m_pendingView = view;
+    m_pendingTarget = std::move(preferred);
     m_pendingWait = kFocusHandOverSeconds;
     m_pendingFresh = true;
 }
@@ -337,7 +342,10 @@ void Shell::runFocusHandOver(UiContext& ctx) {
         m_pendingView.reset();
         return;
     }
-    target = firstFocusable(m_pendingView->contentArea());
+    if (WidgetPtr back = m_pendingTarget.lock(); back && contains(topRoot(), back.get()) && canHoldFocus(back.get()))
+        target = back.get();
+    if (!target)
+        target = firstFocusable(m_pendingView->contentArea());
     if (!target && m_pendingWait <= 0)
         target = firstFocusable(viewRoot);
     if (!target && m_pendingWait > 0) {
@@ -347,6 +355,7 @@ void Shell::runFocusHandOver(UiContext& ctx) {
     if (target && focusSetter)
         focusSetter(target);
     m_pendingView.reset();
+    m_pendingTarget.reset();
 }
 
 void Shell::drawScrim(UiContext& ctx, float alpha) {

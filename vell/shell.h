@@ -77,17 +77,19 @@ public:
     WidgetPtr restoreFocus; // focus to give back once the top layer or drawer has closed
 
     // ---- Views ----
-    // Pushes `view` and shows it going forward.
+    // Pushes `view` and shows it going forward; the covered view remembers its focus.
     void push(const ViewPtr& view);
-    // Pops the top view and shows the one below going back; nothing with one view.
+    // Pops the top view and shows the one below going back, handing focus to
+    // the widget it remembered (else its first content); nothing with one view.
     void back();
     // Shows `view` in the host with `direction` and takes its title, leaving the stack alone.
     void show(const ViewPtr& view, int direction);
     ViewPtr currentView() const { return viewStack.empty() ? nullptr : viewStack.back(); }
     // Starts the focus hand-over to a newly shown view: the remembered restore
-    // target is dropped; each frame without a dialog or drawer, focus goes to the
-    // view's first focusable content, or after 1.5 s to anything focusable in it.
-    void handOverFocus(const ViewPtr& view);
+    // target is dropped; each frame without a dialog or drawer, focus goes to
+    // `preferred` while it can still hold focus (in the view or around it), else to the view's
+    // first focusable content, or after 1.5 s to anything focusable in it.
+    void handOverFocus(const ViewPtr& view, std::weak_ptr<Widget> preferred = {});
     const ViewPtr& pendingFocusView() const { return m_pendingView; }
     void setTitle(const std::string& text);
 
@@ -139,6 +141,7 @@ private:
     Spring m_drawerSpring;
     WidgetPtr m_drawerFocus;
     ViewPtr m_pendingView;
+    std::weak_ptr<Widget> m_pendingTarget;
     float m_pendingWait = 0;
     bool m_pendingFresh = false;
 };

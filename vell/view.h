@@ -30,6 +30,9 @@ public:
     std::vector<Binding> bindings; // run while no dialog or drawer is open
     std::vector<Hint> hints;       // extra hints for application use
     std::string title;
+    // The widget that held focus when another view was pushed over this one;
+    // going back gives it the focus again while it still lives.
+    std::weak_ptr<Widget> returnFocus;
 
     // Called each time the view becomes the shown view.
     std::function<void()> onShow;

@@ -209,23 +209,17 @@ void PlayerCore::fetchCurrent(const Song& song)
 
 std::shared_ptr<Transfer> PlayerCore::fetchToCache(const Song& song, std::function<void(bool, const std::string&)> done)
 {
-    static int serial = 0; // UI thread only
+    // Net writes its own temporary and renames it into place, so a fetch to
+    // the same path (the prefetch and the play) never sees half a file.
     const std::string path = cachePath(song);
-    const std::string temporary = path + "." + std::to_string(++serial) + ".fetch";
     std::weak_ptr<char> alive = m_lifetime;
-    auto moved = [path, temporary, alive, done = std::move(done)](bool ok, const std::string& error) {
-        std::string why = error;
-        if (ok && !platform::renameFile(temporary, path)) {
-            platform::removeFile(temporary);
-            ok = false;
-            why = "cannot finalize file";
-        }
+    auto finished = [path, alive, done = std::move(done)](bool ok, const std::string& error) {
         if (ok)
             trimStreamCache(tracksDir(), kStreamCacheLimit, path);
         if (done && !alive.expired())
-            done(ok, why);
+            done(ok, error);
     };
-    return m_net.fetchStream(m_subsonic.streamUrl(song, m_store.streamKbps), temporary, std::move(moved));
+    return m_net.fetchStream(m_subsonic.streamUrl(song, m_store.streamKbps), path, std::move(finished));
 }
 
 void PlayerCore::prefetch()

@@ -17,8 +17,8 @@ inline constexpr int64_t kStreamCacheLimit = 838860800; // 800 MiB
 int trimStreamCache(const std::string& directory, int64_t limit = kStreamCacheLimit,
                     const std::string& keep = {});
 
-// A file a transfer is still writing or has not yet put in place: a download's
-// ".part" or a stream fetch's ".fetch" temporary.
+// A file a transfer is still writing or has not yet put in place: a transfer's
+// ".part", or a ".fetch" left in the cache by earlier versions.
 bool isStreamCacheTemporary(const std::string& path);
 
 } // namespace cad

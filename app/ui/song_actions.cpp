@@ -7,6 +7,8 @@
 #include "vell/glyph.h"
 #include "vell/pad_button.h"
 
+#include <unordered_map>
+
 namespace cad {
 namespace {
 
@@ -33,6 +35,69 @@ int setIn(std::vector<Song>& songs, const std::string& id, bool starred)
     return changed;
 }
 
+// The last favourite change per song id, with a serial that orders changes
+// against the rows built before them.
+struct StarChange {
+    bool starred = false;
+    uint64_t serial = 0;
+};
+
+std::unordered_map<std::string, StarChange>& starChanges()
+{
+    static std::unordered_map<std::string, StarChange> changes;
+    return changes;
+}
+
+uint64_t& starSerial()
+{
+    static uint64_t serial = 0;
+    return serial;
+}
+
+// A heart that follows favourite changes made anywhere after its row was
+// built (the Now playing panel, another page); rows built later show what
+// their reply said.
+class StarButton : public vell::Button {
+public:
+    StarButton(SongList songs, int index)
+        : m_songs(std::move(songs)), m_index(index), m_built(starSerial()), m_seen(m_built) { }
+
+    Song* song() const
+    {
+        if (!m_songs || m_index < 0 || size_t(m_index) >= m_songs->size())
+            return nullptr;
+        return &(*m_songs)[size_t(m_index)];
+    }
+
+    void show(bool starred)
+    {
+        if (auto heart = std::dynamic_pointer_cast<vell::Glyph>(children.empty() ? nullptr : children.front()))
+            showHeart(*heart, starred);
+    }
+
+    void update(vell::UiContext& ctx, float dt) override
+    {
+        vell::Button::update(ctx, dt);
+        if (m_seen == starSerial())
+            return;
+        m_seen = starSerial();
+        Song* s = song();
+        if (!s)
+            return;
+        auto it = starChanges().find(s->id);
+        if (it == starChanges().end() || it->second.serial <= m_built || s->starred == it->second.starred)
+            return;
+        s->starred = it->second.starred;
+        show(s->starred);
+    }
+
+private:
+    SongList m_songs;
+    int m_index;
+    uint64_t m_built;
+    uint64_t m_seen;
+};
+
 } // namespace
 
 Song& contextSong()
@@ -43,6 +108,7 @@ Song& contextSong()
 
 void applyStarred(const std::string& id, bool starred)
 {
+    starChanges()[id] = { starred, ++starSerial() };
     Services& s = services();
     if (PlayerCore* player = s.player) {
         if (setIn(player->queue, id, starred) + setIn(player->unshuffled, id, starred) > 0)
@@ -61,22 +127,22 @@ void applyStarred(const std::string& id, bool starred)
 
 std::shared_ptr<vell::Button> starButton(const SongList& songs, int index)
 {
-    auto button = vell::button({}, 0, "icon");
+    auto button = std::make_shared<StarButton>(songs, index);
+    button->addClass("icon");
     button->style().padding = vell::uniformEdges(8);
-    auto heart = vell::glyph(kHeartOutlined);
-    const bool starred = songs && index >= 0 && size_t(index) < songs->size() && (*songs)[size_t(index)].starred;
-    showHeart(*heart, starred);
-    button->add(heart);
-    std::weak_ptr<vell::Glyph> weakHeart = heart;
-    button->onClick = [songs, index, weakHeart] {
-        if (!songs || index < 0 || size_t(index) >= songs->size())
+    button->add(vell::glyph(kHeartOutlined));
+    const Song* song = button->song();
+    button->show(song && song->starred);
+    std::weak_ptr<StarButton> weak = button;
+    button->onClick = [weak] {
+        auto self = weak.lock();
+        Song* song = self ? self->song() : nullptr;
+        if (!song)
             return;
-        Song& song = (*songs)[size_t(index)];
-        song.starred = !song.starred;
-        if (auto heart = weakHeart.lock())
-            showHeart(*heart, song.starred);
-        applyStarred(song.id, song.starred);
-        services().subsonic.setStarred(song.id, song.starred, [](bool ok) {
+        song->starred = !song->starred;
+        self->show(song->starred);
+        applyStarred(song->id, song->starred);
+        services().subsonic.setStarred(song->id, song->starred, [](bool ok) {
             if (!ok)
                 toast("Couldn't update favorite", "", kErrorIcon, 3.5f);
         });

@@ -28,6 +28,7 @@ void applyStarred(const std::string& id, bool starred);
 // The heart of songs[index]: filled in "primary" when starred, outlined otherwise.
 // A press flips it at once, spreads it with applyStarred and sends star/unstar; a
 // failure only toasts "Couldn't update favorite" (the next reload shows the truth).
+// It also follows applyStarred calls made elsewhere after it was built.
 std::shared_ptr<vell::Button> starButton(const SongList& songs, int index);
 
 // Appends Square "Add to queue" and Triangle "Play next" to the view's bindings,

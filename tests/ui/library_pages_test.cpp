@@ -1,97 +1,25 @@
 // The library pages against our test server, on a real engine (offscreen video).
-#include "app/net/credentials.h"
-#include "app/player/player_core.h"
 #include "app/ui/albums_page.h"
-#include "app/ui/app_styles.h"
 #include "app/ui/artist_page.h"
 #include "app/ui/artists_page.h"
 #include "app/ui/collection_page.h"
 #include "app/ui/home_page.h"
-#include "app/ui/nav.h"
 #include "app/ui/page_push.h"
-#include "app/ui/services.h"
 #include "app/ui/song_row.h"
 #include "vell/glyph.h"
-#include "vell/label.h"
 
-#include "support/service_pools.h"
-#include "support/subsonic_test_server.h"
-#include "vell/engine_fixture.h"
-
-#include <chrono>
-#include <functional>
-#include <thread>
+#include "signed_in_fixture.h"
 
 namespace {
 
 using testing_support::Fault;
-using testing_support::SubsonicTestServer;
+using namespace ui_testing;
 
-// Every text of a subtree, in tree order, joined by "|".
-std::string texts(const vell::Widget& root)
-{
-    std::string out;
-    std::function<void(const vell::Widget&)> walk = [&](const vell::Widget& w) {
-        if (auto label = dynamic_cast<const vell::Label*>(&w); label && !label->text().empty())
-            out += label->text() + "|";
-        for (const auto& child : w.children)
-            walk(*child);
-    };
-    walk(root);
-    return out;
-}
-
-bool contains(const std::string& haystack, const std::string& needle)
-{
-    return haystack.find(needle) != std::string::npos;
-}
-
-class LibraryPages : public vell_testing::EngineTest {
+class LibraryPages : public SignedInTest {
 protected:
-    void SetUp() override
+    LibraryPages()
+        : SignedInTest({ .albums = 125 })
     {
-        ASSERT_TRUE(server.ok()) << server.error();
-        vell::Settings settings = vell_testing::headlessSettings();
-        settings.logicalWidth = settings.windowWidth = 1280;
-        settings.logicalHeight = settings.windowHeight = 720;
-        settings.styleOverrides = cad::appStyles();
-        start(settings);
-        testing_support::startServicePools();
-        cad::Services& s = cad::services();
-        s.store = cad::Store {};
-        s.store.load();
-        s.engine = engine.get();
-        s.online = true;
-        const std::string salt = "c0ffee";
-        s.subsonic.configure({ server.baseUrl(), server.user(), salt, cad::makeToken(server.password(), salt) });
-        player = std::make_unique<cad::PlayerCore>(s.net, s.subsonic, s.store, engine->music());
-        s.player = player.get();
-        cad::contextSong() = {};
-        cad::nav().toast = [this](const std::string& title, const std::string& detail, float, unsigned) {
-            toasts += title + ": " + detail + "\n";
-        };
-    }
-
-    void TearDown() override
-    {
-        cad::nav() = cad::Nav {};
-        cad::services().player = nullptr;
-        cad::services().engine = nullptr;
-        player.reset(); // it holds the engine's music player
-        engine.reset();
-    }
-
-    // Frames with the controller's completion pump until `done` holds (or 20 s pass).
-    bool until(const std::function<bool()>& done)
-    {
-        for (int i = 0; i < 2000; ++i) {
-            cad::services().net.poll();
-            step();
-            if (done())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
     }
 
     template <class P>
@@ -110,10 +38,7 @@ protected:
         return out;
     }
 
-    SubsonicTestServer server { { .albums = 125 } };
-    std::unique_ptr<cad::PlayerCore> player;
     std::vector<vell::ViewPtr> views;
-    std::string toasts;
 };
 
 TEST_F(LibraryPages, AlbumsPageInSixtiesAndASortChangeDropsTheEarlierReply)

@@ -1,9 +1,6 @@
 // The now-playing widgets, search and favourites against our test server, on a real
 // engine (offscreen video, no audio device: the player's queue is set by hand where
 // only the views are under test).
-#include "app/net/credentials.h"
-#include "app/player/player_core.h"
-#include "app/ui/app_styles.h"
 #include "app/ui/favorites_page.h"
 #include "app/ui/mini_player.h"
 #include "app/ui/nav.h"
@@ -12,43 +9,21 @@
 #include "app/ui/playback_view.h"
 #include "app/ui/queue_drawer.h"
 #include "app/ui/search_page.h"
-#include "app/ui/services.h"
 #include "app/ui/wavy_seek.h"
+#include "vell/glyph.h"
 #include "vell/label.h"
 #include "vell/music_player.h"
 #include "vell/pad_button.h"
 
-#include "support/service_pools.h"
-#include "support/subsonic_test_server.h"
-#include "vell/engine_fixture.h"
+#include "signed_in_fixture.h"
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
-#include <thread>
 
 namespace {
 
 using testing_support::Fault;
-using testing_support::SubsonicTestServer;
-
-std::string texts(const vell::Widget& root)
-{
-    std::string out;
-    std::function<void(const vell::Widget&)> walk = [&](const vell::Widget& w) {
-        if (auto label = dynamic_cast<const vell::Label*>(&w); label && !label->text().empty())
-            out += label->text() + "|";
-        for (const auto& child : w.children)
-            walk(*child);
-    };
-    walk(root);
-    return out;
-}
-
-bool contains(const std::string& haystack, const std::string& needle)
-{
-    return haystack.find(needle) != std::string::npos;
-}
+using namespace ui_testing;
 
 cad::Song song(const std::string& id, const std::string& title, int duration = 200)
 {
@@ -64,52 +39,8 @@ cad::Song song(const std::string& id, const std::string& title, int duration = 2
     return s;
 }
 
-class NowPlaying : public vell_testing::EngineTest {
+class NowPlaying : public SignedInTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(server.ok()) << server.error();
-        vell::Settings settings = vell_testing::headlessSettings();
-        settings.logicalWidth = settings.windowWidth = 1280;
-        settings.logicalHeight = settings.windowHeight = 720;
-        settings.styleOverrides = cad::appStyles();
-        start(settings);
-        testing_support::startServicePools();
-        cad::Services& s = cad::services();
-        s.store = cad::Store {};
-        s.store.load();
-        s.engine = engine.get();
-        s.online = true;
-        const std::string salt = "c0ffee";
-        s.subsonic.configure({ server.baseUrl(), server.user(), salt, cad::makeToken(server.password(), salt) });
-        player = std::make_unique<cad::PlayerCore>(s.net, s.subsonic, s.store, engine->music());
-        s.player = player.get();
-        cad::nav().toast = [this](const std::string& title, const std::string& detail, float, unsigned) {
-            toasts += title + ": " + detail + "\n";
-        };
-    }
-
-    void TearDown() override
-    {
-        cad::nav() = cad::Nav {};
-        cad::services().player = nullptr;
-        cad::services().engine = nullptr;
-        player.reset(); // it plays through the engine's music player
-        engine.reset();
-    }
-
-    bool until(const std::function<bool()>& done)
-    {
-        for (int i = 0; i < 2000; ++i) {
-            cad::services().net.poll();
-            step();
-            if (done())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-
     // A queue set by hand, nothing loading: the views read it like any other.
     void queue(std::vector<cad::Song> songs, int index)
     {
@@ -125,10 +56,6 @@ protected:
         auto all = server.requests();
         return int(std::count_if(all.begin(), all.end(), [&](const auto& r) { return r.endpoint == endpoint; }));
     }
-
-    SubsonicTestServer server;
-    std::unique_ptr<cad::PlayerCore> player;
-    std::string toasts;
 };
 
 TEST_F(NowPlaying, SeekBarMapsPointerAndButtonsToFractions)
@@ -325,11 +252,21 @@ TEST_F(NowPlaying, StarOnThePanelReachesQueueServerAndFavourites)
     auto panel = std::make_shared<cad::NowPlayingPanel>();
     panel->build();
     queue({ song("tr-1", "Dawn"), song("tr-3", "Noon"), song("tr-1", "Dawn") }, 0);
+    auto pageSongs = std::make_shared<std::vector<cad::Song>>(std::vector { song("tr-1", "Dawn") });
+    auto rowHeart = cad::starButton(pageSongs, 0);
+    auto heartOf = [](const vell::WidgetPtr& b) { return std::static_pointer_cast<vell::Glyph>(b->children[0])->codePoint(); };
     frame(panel);
     EXPECT_EQ(panel->heart->codePoint(), 0xE87E);
     panel->toggleFavourite();
     frame(panel);
+    frame(rowHeart);
     EXPECT_EQ(panel->heart->codePoint(), 0xE87D);
+    EXPECT_EQ(heartOf(rowHeart), 0xE87D) << "a row on another page follows";
+    EXPECT_TRUE(pageSongs->at(0).starred);
+    auto laterSongs = std::make_shared<std::vector<cad::Song>>(std::vector { song("tr-1", "Dawn") });
+    auto laterHeart = cad::starButton(laterSongs, 0);
+    frame(laterHeart);
+    EXPECT_EQ(heartOf(laterHeart), 0xE87E) << "a row built after the change shows its own reply";
     EXPECT_TRUE(player->queue[0].starred && player->queue[2].starred && player->unshuffled[2].starred);
     EXPECT_FALSE(player->queue[1].starred);
     ASSERT_TRUE(until([&] {

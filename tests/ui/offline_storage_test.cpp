@@ -18,6 +18,7 @@
 
 #include "support/temp_home.h"
 #include "vell/engine_fixture.h"
+#include "widget_texts.h"
 
 #include <algorithm>
 #include <functional>
@@ -25,6 +26,7 @@
 namespace {
 
 using cad::platform::fileExists;
+using ui_testing::texts;
 
 cad::Song song(const std::string& id, const std::string& artist, const std::string& album, int disc, int track)
 {
@@ -44,20 +46,6 @@ void writeBytes(const std::string& path, size_t bytes)
     ASSERT_TRUE(cad::platform::writeFileAtomic(path, std::string(bytes, 'x'))) << path;
 }
 
-std::string texts(const vell::Widget& root)
-{
-    std::string out;
-    std::function<void(const vell::Widget&)> walk = [&](const vell::Widget& w) {
-        if (!w.visible)
-            return;
-        if (auto label = dynamic_cast<const vell::Label*>(&w); label && !label->text().empty())
-            out += label->text() + "|";
-        for (const auto& child : w.children)
-            walk(*child);
-    };
-    walk(root);
-    return out;
-}
 
 class OfflineStorage : public vell_testing::EngineTest {
 protected:

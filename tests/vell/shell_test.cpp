@@ -190,6 +190,7 @@ TEST_F(ShellTest, BackSlidesThePreviousViewInFromTheLeft) {
     auto detail = tile();
     int left = 0, shown = 0;
     firstView->onShow = [&] { ++shown; };
+    engine->setFocus(second.get());
     auto next = showView(detail, "Detail");
     next->onLeave = [&](int direction) { left = direction; };
     step(60);
@@ -214,6 +215,7 @@ TEST_F(ShellTest, BackSlidesThePreviousViewInFromTheLeft) {
     EXPECT_NEAR(inOpacity, std::min(1.0f, 1.6f * c), 1e-4);
     step(90);
     EXPECT_EQ(host.outgoing(), nullptr);
+    EXPECT_EQ(engine->focus(), second.get()) << "back where the user left";
     tap(SDLK_ESCAPE);
     EXPECT_EQ(engine->shell().viewStack.size(), 1u) << "the last view stays";
 }

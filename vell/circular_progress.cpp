@@ -86,11 +86,14 @@ void CircularProgress::draw(UiContext& ctx)
         arc.wavePhase = 4 * time;
     }
     if (r.recording()) {
+        // The clip tells the recording where the ring can draw (a pixel of rounding around rect).
+        r.pushClip(rect.x - 1, rect.y - 1, rect.w + 2, rect.h + 2);
         r.note(rect);
         r.note(side);
         r.note(arc);
         r.note(trackColorValue());
         r.note(fillColorValue());
+        r.popClip();
         return;
     }
     const std::vector<uint8_t> track = arcCoverage(side, trackArc);

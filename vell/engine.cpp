@@ -51,6 +51,24 @@ bool firstRendererUsesOpenGL() {
     return name.rfind("opengl", 0) == 0;
 }
 
+// Whether `renderer` is OpenGL emulated on the CPU (Mesa's llvmpipe or
+// softpipe, a machine without a GPU). Its current context is the renderer's.
+bool openGlWithoutGpu(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    using GetString = const unsigned char* (*)(unsigned);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString ? getString(0x1F01 /* GL_RENDERER */) : nullptr;
+    if (!name)
+        return false;
+    const std::string text(reinterpret_cast<const char*>(name));
+    for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
+        if (text.find(software) != std::string::npos)
+            return true;
+    return false;
+}
+
 } // namespace
 
 bool Engine::createWindowAndRenderer() {
@@ -81,6 +99,13 @@ bool Engine::createWindowAndRenderer() {
     if (m_settings.vsync)
         rendererFlags |= SDL_RENDERER_PRESENTVSYNC;
     m_sdlRenderer = SDL_CreateRenderer(m_window, -1, rendererFlags);
+    // Emulated OpenGL presents each frame at many times the cost of the software
+    // renderer, which also redraws only what changed; unless a driver was asked for.
+    const char* asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    if (m_sdlRenderer && !(asked && *asked) && openGlWithoutGpu(m_sdlRenderer)) {
+        SDL_DestroyRenderer(m_sdlRenderer);
+        m_sdlRenderer = nullptr;
+    }
     if (!m_sdlRenderer)
         m_sdlRenderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
     m_ownsWindow = true;
@@ -120,6 +145,11 @@ bool Engine::init(const Settings& settings) {
         return false;
     if (SDL_InitSubSystem(systems) != 0)
         return false;
+    // The software renderer presents through X11's shared memory instead of an
+    // OpenGL texture: without a GPU (llvmpipe) that texture costs most of a frame.
+    // The environment variable still decides when set.
+    if (const char* video = SDL_GetCurrentVideoDriver(); video && std::strcmp(video, "x11") == 0)
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
 
     if (!createWindowAndRenderer())
         return false;
@@ -162,6 +192,10 @@ bool Engine::init(const Settings& settings) {
     m_alwaysDraw = m_settings.alwaysDraw || (always && std::strcmp(always, "1") == 0);
     m_redrawRequested = true;
     m_presented = 0;
+    SDL_RendererInfo info{};
+    m_screenKeepsFrame = !m_settings.frameTexture && SDL_GetRendererInfo(m_sdlRenderer, &info) == 0 &&
+                         (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    m_frameStale = true;
     detail::registerWakeEvent();
 
     addWidgetWatcher(this);
@@ -191,6 +225,8 @@ void Engine::shutdown() {
         m_music.closeAudio();
     m_audioOpen = false;
     m_input.closeController();
+    releaseFrameTexture();
+    m_noFrameTexture = false;
     m_renderer.shutdown();
     if (m_ownsWindow) {
         if (m_sdlRenderer)
@@ -227,7 +263,8 @@ bool Engine::frame() {
     m_ctx.animating = false;
     const uint64_t motionBefore = Spring::motionCount();
 
-    bool forced = updateLetterbox();
+    const bool resized = updateLetterbox();
+    bool forced = resized;
     m_input.beginFrame();
     forced |= pollEvents() > 0;
     m_input.tickRepeat(dt);
@@ -248,15 +285,18 @@ bool Engine::frame() {
     m_shell->update(m_ctx, dt);
     repairFocus();
     m_renderer.tickFrame();
-    const bool changed = frameChanged(forced);
+    const bool changed = frameChanged(forced, resized);
     if (changed) {
         drawFrame();
         ++m_presented;
     }
     ++m_frames;
     m_lastIdleWait = 0;
-    if (m_alwaysDraw || forced || changed || stillInMotion(motionBefore))
+    const Motion motion = motionSince(motionBefore);
+    if (m_alwaysDraw || forced || motion == Motion::Full || (changed && motion == Motion::None))
         pace(start);
+    else if (motion == Motion::Music)
+        waitAmbient(start);
     else
         idle(start);
     // Requests from now on (the next frame's hooks, or code between frames) decide the next sleep.
@@ -264,34 +304,57 @@ bool Engine::frame() {
     return m_running;
 }
 
-// Whether this frame must be drawn: always in the comparison mode, after any event
-// (window exposure and resizing included) or an explicit request, and otherwise
-// when the frame's signature differs from that of the last presented frame.
-bool Engine::frameChanged(bool forced) {
-    forced |= m_alwaysDraw || m_redrawRequested || m_presented == 0;
+// Whether this frame must be presented: always in the comparison mode, after any
+// event (window exposure and resizing included) or an explicit request, and
+// otherwise when the frame's signature differs from that of the last presented
+// frame. Also decides what to redraw: everything (first frame, new size,
+// explicit request, comparison mode) or the areas whose drawing calls changed.
+bool Engine::frameChanged(bool forced, bool resized) {
+    m_wholeFrame = m_alwaysDraw || m_redrawRequested || m_presented == 0 || resized;
+    forced |= m_wholeFrame;
     m_redrawRequested = false;
+    m_damage.clear();
     if (m_alwaysDraw)
         return true;
+    m_renderer.setDamageClip(std::nullopt);
     m_renderer.beginRecording();
     m_renderer.beginFrame();
     const Color bg = m_theme.color("background");
     m_renderer.note(bg);
     m_shell->draw(m_ctx);
     const uint64_t signature = m_renderer.endRecording();
+    std::vector<DrawnCall> calls = m_renderer.takeRecordedCalls();
     const bool changed = forced || signature != m_presentedSignature;
+    if (changed && !m_wholeFrame)
+        m_damage = damagedAreas(m_presentedCalls, calls);
+    m_presentedCalls = std::move(calls);
     m_presentedSignature = signature;
     return changed;
 }
 
 // Something that the next frame must carry on at the normal rate: springs that
 // moved, widgets that said so, held buttons (their repeats), a pressed pointer,
-// a playing track (its position shows), completions left for the next frame.
-bool Engine::stillInMotion(uint64_t motionBefore) const {
+// completions left for the next frame. A playing track alone (its position and
+// the animations that follow it) is Motion::Music, at the ambient rate.
+Engine::Motion Engine::motionSince(uint64_t motionBefore) const {
     if (m_ctx.animating || Spring::motionCount() != motionBefore || m_redrawRequested)
-        return true;
-    if (m_input.down || m_music.state() == MusicState::Playing || m_assets.waitingCompletions() > 0)
-        return true;
-    return std::any_of(m_input.buttons.begin(), m_input.buttons.end(), [](const ButtonState& b) { return b.held; });
+        return Motion::Full;
+    if (m_input.down || m_assets.waitingCompletions() > 0)
+        return Motion::Full;
+    if (std::any_of(m_input.buttons.begin(), m_input.buttons.end(), [](const ButtonState& b) { return b.held; }))
+        return Motion::Full;
+    return m_music.state() == MusicState::Playing ? Motion::Music : Motion::None;
+}
+
+// Waits out the rest of an ambient frame (see Settings::ambientFps), waking at
+// once for an event. Not a sleep for the springs: the music's time is real.
+void Engine::waitAmbient(double frameStart) {
+    const int32_t fps = m_settings.ambientFps > 0 ? std::min(m_settings.ambientFps, m_settings.fps) : m_settings.fps;
+    if (fps <= 0)
+        return;
+    const double wait = std::min(m_ctx.frameDue, 1.0 / fps - (m_clock->now() - frameStart));
+    if (wait > 0)
+        m_clock->waitForEvent(wait);
 }
 
 // Seconds of one frame at the frame-rate cap (60 fps when uncapped).
@@ -340,6 +403,8 @@ size_t Engine::pollEvents() {
             continue;
         }
         ++handled;
+        if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET)
+            m_frameStale = true; // the kept frame is lost
         const uint32_t actionsBefore = m_input.actions;
         if (event.type == SDL_QUIT)
             m_running = false;
@@ -391,16 +456,80 @@ void Engine::repairFocus() {
         setFocus(firstFocusable(root));
 }
 
+// A frame where little changed redraws only its damaged areas, over the last
+// frame: the software renderer's window surface keeps it between presents;
+// with Settings::frameTexture other renderers draw into a texture that keeps
+// it and copy that to the window whole. Otherwise every frame is drawn in full.
 void Engine::drawFrame() {
+    SDL_Texture* target = m_screenKeepsFrame ? nullptr : frameTexture();
+    if (target)
+        SDL_SetRenderTarget(m_sdlRenderer, target);
+    if ((!target && !m_screenKeepsFrame) || m_wholeFrame || m_frameStale) {
+        paint(std::nullopt);
+    } else {
+        for (const DeviceRect& area : m_damage)
+            paint(area);
+        ++m_redrawnInPart;
+    }
+    if (target) {
+        SDL_SetRenderTarget(m_sdlRenderer, nullptr);
+        SDL_RenderSetClipRect(m_sdlRenderer, nullptr);
+        SDL_RenderCopy(m_sdlRenderer, target, nullptr, nullptr);
+    }
+    if (target || m_screenKeepsFrame)
+        m_frameStale = false;
+    SDL_RenderPresent(m_sdlRenderer);
+}
+
+// Paints the whole frame, or only `area` (device px): cleared to the
+// background, then the tree with everything clipped to it.
+void Engine::paint(std::optional<DeviceRect> area) {
+    m_renderer.setDamageClip(area);
     m_renderer.beginFrame();
     Color bg = m_theme.color("background");
     auto channel = [](float v) { return Uint8(std::clamp(std::lround(v), 0L, 255L)); };
     SDL_SetRenderDrawBlendMode(m_sdlRenderer, SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawColor(m_sdlRenderer, channel(bg.r), channel(bg.g), channel(bg.b), 255);
-    SDL_RenderClear(m_sdlRenderer);
+    DeviceRect clip;
+    if (area && m_renderer.currentClip(clip)) {
+        const SDL_Rect rect{clip.x, clip.y, clip.w, clip.h};
+        SDL_RenderFillRect(m_sdlRenderer, &rect);
+    } else {
+        SDL_RenderClear(m_sdlRenderer);
+    }
     m_renderer.reapplyClip();
     m_shell->draw(m_ctx);
-    SDL_RenderPresent(m_sdlRenderer);
+    m_renderer.setDamageClip(std::nullopt);
+}
+
+// The texture that keeps the last frame, at the window's output size; null
+// when the renderer cannot draw into textures.
+SDL_Texture* Engine::frameTexture() {
+    if (m_noFrameTexture || !m_settings.frameTexture)
+        return nullptr;
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(m_sdlRenderer, &w, &h);
+    if (m_frameTexture && (w != m_frameSize.first || h != m_frameSize.second))
+        releaseFrameTexture();
+    if (m_frameTexture || w <= 0 || h <= 0)
+        return m_frameTexture;
+    if (SDL_RenderTargetSupported(m_sdlRenderer))
+        m_frameTexture = SDL_CreateTexture(m_sdlRenderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
+    if (!m_frameTexture) {
+        m_noFrameTexture = true;
+        return nullptr;
+    }
+    SDL_SetTextureBlendMode(m_frameTexture, SDL_BLENDMODE_NONE);
+    m_frameSize = {w, h};
+    m_frameStale = true;
+    return m_frameTexture;
+}
+
+void Engine::releaseFrameTexture() {
+    if (m_frameTexture)
+        SDL_DestroyTexture(m_frameTexture);
+    m_frameTexture = nullptr;
+    m_frameStale = true;
 }
 
 // Sleeps off what is left of the frame budget. Done with vsync too: a

@@ -91,6 +91,8 @@ public:
     bool alwaysDraw() const { return m_alwaysDraw; }
     // Frames drawn and presented so far (frameCount() counts every frame).
     uint64_t framesPresented() const { return m_presented; }
+    // Of those, the frames that redrew only their damaged areas.
+    uint64_t framesRedrawnInPart() const { return m_redrawnInPart; }
     // How long the last frame let the loop sleep: 0 when it went on at the normal
     // rate, infinity when it waited for an event alone.
     double lastIdleWait() const { return m_lastIdleWait; }
@@ -123,13 +125,19 @@ private:
 
     bool updateLetterbox();
     size_t pollEvents();
-    bool frameChanged(bool forced);
-    bool stillInMotion(uint64_t motionBefore) const;
+    bool frameChanged(bool forced, bool resized);
+    // What keeps the next frame coming: nothing, only the music, or anything else.
+    enum class Motion { None, Music, Full };
+    Motion motionSince(uint64_t motionBefore) const;
+    void waitAmbient(double frameStart);
     void idle(double frameStart);
     double frameBudget() const;
     void updateHints();
     void repairFocus();
     void drawFrame();
+    void paint(std::optional<DeviceRect> area);
+    SDL_Texture* frameTexture();
+    void releaseFrameTexture();
     void pace(double frameStart);
 
     void dispatchButtons();
@@ -176,7 +184,16 @@ private:
     bool m_alwaysDraw = false;
     bool m_redrawRequested = true;
     uint64_t m_presented = 0;
+    uint64_t m_redrawnInPart = 0;
     uint64_t m_presentedSignature = 0;
+    std::vector<DrawnCall> m_presentedCalls;
+    std::vector<DeviceRect> m_damage; // what this frame redraws, unless m_wholeFrame
+    bool m_wholeFrame = true;
+    SDL_Texture* m_frameTexture = nullptr; // keeps the last presented frame
+    std::pair<int, int> m_frameSize;
+    bool m_frameStale = true;               // its content is not the last frame
+    bool m_noFrameTexture = false;          // render targets unavailable: draw whole frames
+    bool m_screenKeepsFrame = false;        // the software renderer's window surface keeps the last frame
     double m_lastIdleWait = 0;
     bool m_slept = false;
 };

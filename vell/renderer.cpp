@@ -135,6 +135,10 @@ bool Renderer::currentClip(DeviceRect& out) const
         out = m_clips.back();
         return true;
     }
+    if (m_damageClip) {
+        out = m_letterboxClip ? intersect(*m_damageClip, letterboxRect()) : *m_damageClip;
+        return true;
+    }
     if (m_letterboxClip) {
         out = letterboxRect();
         return true;
@@ -268,6 +272,7 @@ void Renderer::beginRecording()
 {
     m_recording = true;
     m_signature = kFnvOffset;
+    m_calls.clear();
 }
 
 uint64_t Renderer::endRecording()
@@ -280,7 +285,25 @@ void Renderer::fold(const void* data, size_t size)
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
     for (size_t i = 0; i < size; ++i)
+        m_callHash = (m_callHash ^ bytes[i]) * kFnvPrime;
+}
+
+void Renderer::beginCall(int kind)
+{
+    m_callHash = kFnvOffset;
+    fold(&kind, sizeof kind);
+}
+
+void Renderer::endCall(DeviceRect area)
+{
+    foldState();
+    DeviceRect clip;
+    if (currentClip(clip))
+        area = intersect(area, clip);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&m_callHash);
+    for (size_t i = 0; i < sizeof m_callHash; ++i)
         m_signature = (m_signature ^ bytes[i]) * kFnvPrime;
+    m_calls.push_back({ m_callHash, area });
 }
 
 void Renderer::foldState()
@@ -294,10 +317,28 @@ void Renderer::foldState()
         fold(&clip, sizeof clip);
 }
 
+DeviceRect Renderer::deviceArea(float x, float y, float w, float h, int pad) const
+{
+    const Transform& t = transform();
+    // Far outside any screen, so wild values cannot overflow int.
+    auto px = [](float v) { return std::clamp(v, -1e8f, 1e8f); };
+    const float left = std::floor(px(t.tx + std::min(x, x + w) * t.scale));
+    const float top = std::floor(px(t.ty + std::min(y, y + h) * t.scale));
+    const float right = std::ceil(px(t.tx + std::max(x, x + w) * t.scale));
+    const float bottom = std::ceil(px(t.ty + std::max(y, y + h) * t.scale));
+    if (!(right >= left) || !(bottom >= top)) // NaN
+        return {};
+    return { int(left) - pad, int(top) - pad, int(right - left) + 2 * pad, int(bottom - top) + 2 * pad };
+}
+
 void Renderer::note(const void* data, size_t size)
 {
-    record(kRecNote, size);
+    beginCall(kRecNote);
+    fold(&size, sizeof size);
     fold(data, size);
+    // What a note draws is not known here: it counts for all the clip lets through.
+    constexpr int kEverything = 1 << 28;
+    endCall({ -kEverything, -kEverything, 2 * kEverything, 2 * kEverything });
 }
 
 // ---- Drawing ----
@@ -305,7 +346,7 @@ void Renderer::note(const void* data, size_t size)
 void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, Color color)
 {
     if (m_recording)
-        return record(kRecFill, x, y, w, h, radius, color);
+        return record(deviceArea(x, y, w, h), kRecFill, x, y, w, h, radius, color);
     const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
     if (!m_renderer || !shape)
         return;
@@ -324,7 +365,7 @@ void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, C
 void Renderer::coverCorners(float x, float y, float w, float h, float radius, Color color)
 {
     if (m_recording)
-        return record(kRecCover, x, y, w, h, radius, color);
+        return record(deviceArea(x, y, w, h), kRecCover, x, y, w, h, radius, color);
     const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
     if (!m_renderer || !shape)
         return;
@@ -337,7 +378,7 @@ void Renderer::coverCorners(float x, float y, float w, float h, float radius, Co
 void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius, float lineWidth, Color color)
 {
     if (m_recording)
-        return record(kRecStroke, x, y, w, h, radius, lineWidth, color);
+        return record(deviceArea(x, y, w, h), kRecStroke, x, y, w, h, radius, lineWidth, color);
     const auto shape = roundBox(transform(), x, y, w, h, radius, color.a);
     if (!m_renderer || !shape)
         return;
@@ -360,7 +401,7 @@ void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius,
 void Renderer::fillCircle(float cx, float cy, float radius, Color color)
 {
     if (m_recording)
-        return record(kRecCircle, cx, cy, radius, color);
+        return record(deviceArea(cx - radius, cy - radius, 2 * radius, 2 * radius, 3), kRecCircle, cx, cy, radius, color);
     const float alpha = effectiveAlpha(color.a);
     if (!m_renderer || !(alpha >= kInvisibleAlpha))
         return;
@@ -378,8 +419,11 @@ void Renderer::fillCircle(float cx, float cy, float radius, Color color)
 void Renderer::drawWave(float x, float centreY, float length, float amplitude, float wavelength, float phase,
                         float lineWidth, Color color)
 {
-    if (m_recording)
-        return record(kRecWave, x, centreY, length, amplitude, wavelength, phase, lineWidth, color);
+    if (m_recording) {
+        const float reach = std::fabs(amplitude) + std::fabs(lineWidth);
+        return record(deviceArea(x, centreY - reach, length, 2 * reach, 3), kRecWave, x, centreY, length, amplitude,
+                      wavelength, phase, lineWidth, color);
+    }
     const float alpha = effectiveAlpha(color.a);
     if (!m_renderer || !(alpha >= kInvisibleAlpha))
         return;
@@ -452,12 +496,29 @@ Size Renderer::measureText(std::string_view text, int fontKind, float size, floa
     return { std::ceil(w / s), std::ceil(h / s) };
 }
 
+// Where drawText puts `text`: its texture's rectangle (the texture is made
+// now if needed; drawing will want it anyway).
+DeviceRect Renderer::textArea(std::string_view text, int fontKind, float size, float wrapWidth, float x, float y)
+{
+    const Transform& t = transform();
+    if (!m_renderer || text.empty())
+        return {};
+    const TextTexture tex = textTexture(text, fontKind, fontPixelSize(size), wrapPixels(wrapWidth, t.scale));
+    if (!tex.texture)
+        return {};
+    return { int(std::lround(t.tx + x * t.scale)) - 1, int(std::lround(t.ty + y * t.scale)) - 1, tex.w + 2, tex.h + 2 };
+}
+
 void Renderer::drawText(std::string_view text, int fontKind, float size, float wrapWidth, float x, float y,
                         Color color)
 {
     if (m_recording) {
-        record(kRecText, fontKind, size, wrapWidth, x, y, color, m_generation);
-        return fold(text.data(), text.size());
+        beginCall(kRecText);
+        for (float v : { float(fontKind), size, wrapWidth, x, y, color.r, color.g, color.b, color.a })
+            fold(&v, sizeof v);
+        fold(&m_generation, sizeof m_generation);
+        fold(text.data(), text.size());
+        return endCall(textArea(text, fontKind, size, wrapWidth, x, y));
     }
     const float alpha = effectiveAlpha(color.a);
     if (!m_renderer || text.empty() || !(alpha >= kInvisibleAlpha))

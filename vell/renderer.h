@@ -1,10 +1,12 @@
 #pragma once
+#include "vell/damage.h"
 #include "vell/geometry.h"
 #include "vell/shape_cache.h"
 #include "vell/text_cache.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +23,6 @@ struct Transform {
     bool operator==(const Transform&) const = default;
 };
 
-// Device-pixel rectangle (clip rectangles, letterbox area).
-struct DeviceRect {
-    int x = 0, y = 0, w = 0, h = 0;
-    bool operator==(const DeviceRect&) const = default;
-};
 
 // Font kinds accepted by the text calls.
 inline constexpr int kTextFont = 0;
@@ -173,15 +170,26 @@ public:
     // when the signature differs from that of the last presented frame. Code that draws
     // with SDL directly must check recording() and, instead of drawing, note() whatever
     // decides its pixels (texture and asset identity, rectangles, colour and alpha mods).
+    //
+    // Each call also leaves a DrawnCall (its own hash and the device area it can
+    // touch; notes count for the current clip, or everything without one), so the
+    // engine can redraw only what changed (see damagedAreas).
     void beginRecording();
     uint64_t endRecording();
     bool recording() const { return m_recording; }
+    const std::vector<DrawnCall>& recordedCalls() const { return m_calls; }
+    std::vector<DrawnCall> takeRecordedCalls() { return std::move(m_calls); }
     void note(const void* data, size_t size);
     template <class T>
     void note(const T& value)
     {
         note(&value, sizeof value);
     }
+
+    // Limits everything drawn to `area` (device px), inside the letterbox, until
+    // cleared with nullopt: the part of a frame being redrawn. Takes effect at
+    // the next beginFrame or reapplyClip.
+    void setDamageClip(std::optional<DeviceRect> area) { m_damageClip = area; }
 
     // Introspection, mainly for tests and diagnostics.
     const TextCache& textCache() const { return m_text; }
@@ -192,15 +200,21 @@ private:
     void drawCorners(int left, int top, int right, int bottom, int radius, SDL_Texture* tex, Color color, float alpha);
     void fillDeviceRect(int x, int y, int w, int h);
     void fold(const void* data, size_t size);
-    // Folds a drawing call: its kind, its arguments, the transform and the clip.
+    // Records a drawing call that can touch `area` (device px, before clipping):
+    // its kind, its arguments, the transform and the clip.
     template <class... Args>
-    void record(int kind, const Args&... args)
+    void record(DeviceRect area, int kind, const Args&... args)
     {
-        fold(&kind, sizeof kind);
+        beginCall(kind);
         (fold(&args, sizeof args), ...);
-        foldState();
+        endCall(area);
     }
+    void beginCall(int kind);
+    void endCall(DeviceRect area);
     void foldState();
+    DeviceRect textArea(std::string_view text, int fontKind, float size, float wrapWidth, float x, float y);
+    // The device area of a logical rectangle under the current transform, grown by `pad` device px.
+    DeviceRect deviceArea(float x, float y, float w, float h, int pad = 2) const;
 
     SDL_Renderer* m_renderer = nullptr;
     std::vector<Transform> m_transforms { Transform {} };
@@ -215,6 +229,9 @@ private:
     bool m_letterboxClip = false;
     bool m_recording = false;
     uint64_t m_signature = 0;
+    uint64_t m_callHash = 0;
+    std::vector<DrawnCall> m_calls;
+    std::optional<DeviceRect> m_damageClip;
 };
 
 // Colour component to byte: add 0.5, truncate, clamp to 0..255.

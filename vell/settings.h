@@ -54,6 +54,15 @@ struct Settings {
     // Draw and present every frame, as if frames on demand did not exist (for
     // comparison; VELL_ALWAYS_DRAW=1 in the environment sets it too).
     bool alwaysDraw = false;
+    // While the only thing moving is the music (a playing track's progress and
+    // the animations that follow it), frames come at most this often: the
+    // waves stay fluid and a playing song costs a fraction of the full rate.
+    int32_t ambientFps = 30;
+    // Keep the last frame in a texture so that renderers whose screen forgets it
+    // (OpenGL) also redraw only what changed. Off by default: without a GPU
+    // (llvmpipe) copying that texture costs more than whole frames. The
+    // software renderer's screen keeps its frame, so it always redraws in part.
+    bool frameTexture = false;
 };
 
 } // namespace vell

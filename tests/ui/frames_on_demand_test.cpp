@@ -45,6 +45,7 @@ void tap(SDL_Keycode sym)
 struct Session {
     std::vector<size_t> screens; // hash of what is on screen after each step
     uint64_t presented = 0;
+    uint64_t inPart = 0; // presented frames that redrew only their damaged areas
     uint64_t frames = 0;
     uint64_t presentedInStillness = 0;
     double lastWait = 0;
@@ -52,7 +53,7 @@ struct Session {
 
 class FramesOnDemandTest : public ::testing::Test {
 protected:
-    Session session(bool alwaysDraw)
+    Session session(bool alwaysDraw, bool frameTexture = false)
     {
         Session run;
         auto clock = std::make_shared<vell::ManualClock>();
@@ -65,6 +66,7 @@ protected:
         s.vsync = false;
         s.fps = 64;
         s.alwaysDraw = alwaysDraw;
+        s.frameTexture = frameTexture;
         s.fontPath = SONARIA_BINARY_DIR "/data/fonts/font.ttf";
         s.iconFontPath = SONARIA_BINARY_DIR "/data/fonts/MaterialIcons-Regular.ttf";
         s.externalRenderer = renderer;
@@ -142,6 +144,7 @@ protected:
                 run.screens.push_back(hash);
         }
         run.presented = engine->framesPresented();
+        run.inPart = engine->framesRedrawnInPart();
         engine.reset();
         SDL_DestroyRenderer(renderer);
         SDL_FreeSurface(surface);
@@ -162,15 +165,20 @@ TEST_F(FramesOnDemandTest, EveryStepShowsWhatDrawingEveryFrameShows)
 {
     const Session always = session(true);
     const Session onDemand = session(false);
+    const Session throughTexture = session(false, true); // the path of renderers whose screen forgets
     ASSERT_EQ(always.screens.size(), size_t(kSteps));
-    ASSERT_EQ(onDemand.screens.size(), size_t(kSteps));
-    int differing = 0, firstDifference = -1;
-    for (int i = 0; i < kSteps; ++i) {
-        if (always.screens[i] != onDemand.screens[i] && differing++ == 0)
-            firstDifference = i;
+    for (const Session* run : { &onDemand, &throughTexture }) {
+        ASSERT_EQ(run->screens.size(), size_t(kSteps));
+        int differing = 0, firstDifference = -1;
+        for (int i = 0; i < kSteps; ++i) {
+            if (always.screens[i] != run->screens[i] && differing++ == 0)
+                firstDifference = i;
+        }
+        EXPECT_EQ(differing, 0) << "first at step " << firstDifference << (run == &onDemand ? "" : " (texture)");
+        EXPECT_GT(run->inPart, run->presented / 2) << "most changes redraw only their areas";
     }
-    EXPECT_EQ(differing, 0) << "first at step " << firstDifference;
     EXPECT_EQ(always.presented, uint64_t(kSteps));
+    EXPECT_EQ(always.inPart, 0u);
     EXPECT_LT(onDemand.presented, always.presented * 3 / 4);
     EXPECT_LT(onDemand.frames, always.frames);
     // Once the image has faded in nothing moves: nothing is drawn, and the loop

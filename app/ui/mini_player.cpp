@@ -6,6 +6,8 @@
 #include "app/ui/playback_view.h"
 #include "vell/box.h"
 
+#include <cmath>
+
 namespace cad {
 namespace {
 
@@ -25,6 +27,14 @@ std::shared_ptr<vell::Button> smallButton(int32_t glyph, std::function<void(Play
 
 void MiniProgress::update(vell::UiContext& ctx, float dt)
 {
+    // Playback moves the bar a sliver per frame: follow it directly, so its
+    // spring does not keep every frame at the full rate. Seeks and new songs
+    // (a larger jump) still glide.
+    constexpr float kFollow = 0.005f;
+    if (moving && std::fabs(progress - shownProgress.value) < kFollow) {
+        shownProgress.value = shownProgress.target = progress;
+        shownProgress.velocity = 0;
+    }
     const float held = phase;
     ProgressBar::update(ctx, dt);
     if (!moving)

@@ -14,6 +14,7 @@
 #include "vell/label.h"
 #include "vell/music_player.h"
 #include "vell/pad_button.h"
+#include "vell/spring.h"
 
 #include "signed_in_fixture.h"
 
@@ -102,6 +103,25 @@ TEST_F(NowPlaying, SeekBarMapsPointerAndButtonsToFractions)
     EXPECT_FALSE(seek->onButton(ctx, 3));
     EXPECT_FALSE(seek->dragging);
     EXPECT_EQ(seeks.size(), 3u);
+}
+
+TEST_F(NowPlaying, MiniProgressFollowsPlaybackWithoutSpringMotionButGlidesOnJumps)
+{
+    auto bar = std::make_shared<cad::MiniProgress>();
+    bar->moving = true;
+    auto motionOver = [&](float from, float to) {
+        bar->progress = from;
+        for (int i = 0; i < 240; ++i) // colours, wave height and the bar settle
+            frame(bar);
+        const uint64_t before = vell::Spring::motionCount();
+        bar->progress = to;
+        frame(bar);
+        return vell::Spring::motionCount() - before;
+    };
+    EXPECT_EQ(motionOver(0.3f, 0.303f), 0u) << "a playing bar alone keeps no frame at the full rate";
+    EXPECT_FLOAT_EQ(bar->shownProgress.value, 0.303f);
+    EXPECT_GT(motionOver(0.303f, 0.8f), 0u) << "a seek glides";
+    EXPECT_LT(bar->shownProgress.value, 0.8f);
 }
 
 TEST_F(NowPlaying, PanelAndMiniPlayerFollowTheChangeCountOnly)

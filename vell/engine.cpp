@@ -323,11 +323,10 @@ bool Engine::frameChanged(bool forced, bool resized) {
     m_renderer.note(bg);
     m_shell->draw(m_ctx);
     const uint64_t signature = m_renderer.endRecording();
-    std::vector<DrawnCall> calls = m_renderer.takeRecordedCalls();
     const bool changed = forced || signature != m_presentedSignature;
     if (changed && !m_wholeFrame)
-        m_damage = damagedAreas(m_presentedCalls, calls);
-    m_presentedCalls = std::move(calls);
+        m_damage = damagedAreas(m_presentedCalls, m_renderer.recordedCalls());
+    m_renderer.swapRecordedCalls(m_presentedCalls);
     m_presentedSignature = signature;
     return changed;
 }

@@ -178,7 +178,8 @@ public:
     uint64_t endRecording();
     bool recording() const { return m_recording; }
     const std::vector<DrawnCall>& recordedCalls() const { return m_calls; }
-    std::vector<DrawnCall> takeRecordedCalls() { return std::move(m_calls); }
+    // Trades the recorded calls for `other` (whose buffer the next recording reuses).
+    void swapRecordedCalls(std::vector<DrawnCall>& other) { m_calls.swap(other); }
     void note(const void* data, size_t size);
     template <class T>
     void note(const T& value)

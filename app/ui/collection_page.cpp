@@ -1,6 +1,5 @@
 #include "app/ui/collection_page.h"
 
-#include "app/player/player_core.h"
 #include "app/ui/cover.h"
 #include "app/ui/download_button.h"
 #include "app/ui/library_text.h"
@@ -9,6 +8,7 @@
 #include "app/ui/result_sections.h"
 #include "app/ui/services.h"
 #include "app/ui/song_row.h"
+#include "app/ui/song_actions.h"
 #include "vell/box.h"
 #include "vell/button.h"
 #include "vell/color_ref.h"
@@ -33,15 +33,6 @@ std::string collectionCaption(int year, const std::vector<Song>& songs)
         total += std::max(0, song.duration);
     std::string text = year > 0 ? std::to_string(year) + kSeparator : std::string();
     return text + songCount(songs.size()) + kSeparator + formatLength(total);
-}
-
-void play(const SongList& songs, bool shuffle)
-{
-    PlayerCore* player = services().player;
-    if (!player || songs->empty())
-        return;
-    player->setShuffle(shuffle);
-    player->setQueue(*songs, 0);
 }
 
 } // namespace
@@ -147,9 +138,9 @@ void CollectionPage::build(const std::string& title, const std::string& subtitle
     column->add(vell::label(collectionCaption(year, list), "caption"));
 
     auto playButton = vell::button("Play", kPlay);
-    playButton->onClick = [list = songs] { play(list, false); };
+    playButton->onClick = [list = songs] { playSongs(list, false); };
     auto shuffleButton = vell::button("Shuffle", kShuffle, "tonal");
-    shuffleButton->onClick = [list = songs] { play(list, true); };
+    shuffleButton->onClick = [list = songs] { playSongs(list, true); };
     auto download = vell::button({}, 0, "tonal");
     download->add({ downloadGlyph(list, 24), vell::label("Download") });
     download->onClick = downloadAction(list);

@@ -1,10 +1,9 @@
 #include "app/ui/favorites_page.h"
 
-#include "app/player/player_core.h"
 #include "app/ui/page_state.h"
-#include "app/ui/playback_view.h"
 #include "app/ui/result_sections.h"
 #include "app/ui/services.h"
+#include "app/ui/song_actions.h"
 #include "vell/button.h"
 
 namespace cad {
@@ -20,13 +19,7 @@ std::shared_ptr<vell::Button> playAll(const SongList& songs, const std::string& 
     const std::string& className, bool shuffle)
 {
     auto button = vell::button(text, glyph, className);
-    button->onClick = [songs, shuffle] {
-        PlayerCore* player = activePlayer();
-        if (!player || songs->empty())
-            return;
-        player->setShuffle(shuffle);
-        player->setQueue(*songs, 0);
-    };
+    button->onClick = [songs, shuffle] { playSongs(songs, shuffle); };
     return button;
 }
 

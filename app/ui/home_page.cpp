@@ -1,8 +1,6 @@
 #include "app/ui/home_page.h"
 
 #include "app/player/player_core.h"
-#include "app/ui/album_tile.h"
-#include "app/ui/device_profile.h"
 #include "app/ui/nav.h"
 #include "app/ui/result_sections.h"
 #include "app/ui/services.h"
@@ -54,14 +52,7 @@ void fillShelf(vell::Widget& title, vell::Widget& holder, bool ok, const std::ve
         holder.visible = false;
         return;
     }
-    auto tiles = row(deviceProfile().tileGap);
-    tiles->style().align = vell::Align::Start;
-    for (const Album& album : albums)
-        tiles->add(albumTile(album));
-    auto strip = vell::scrollView(vell::ScrollCore::kHorizontal);
-    strip->style().width = vell::SizeSpec::fill();
-    strip->add(tiles);
-    holder.addChild(strip);
+    holder.addChild(albumShelf(albums));
 }
 
 } // namespace

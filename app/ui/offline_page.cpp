@@ -1,13 +1,13 @@
 #include "app/ui/offline_page.h"
 
 #include "app/player/downloads.h"
-#include "app/player/player_core.h"
 #include "app/ui/cover.h"
 #include "app/ui/download_button.h"
 #include "app/ui/library_text.h"
 #include "app/ui/nav.h"
 #include "app/ui/services.h"
 #include "app/ui/song_row.h"
+#include "app/ui/song_actions.h"
 #include "app/ui/storage_text.h"
 #include "vell/box.h"
 #include "vell/color_ref.h"
@@ -59,15 +59,6 @@ std::shared_ptr<vell::Label> muted(const std::string& text, const char* classNam
     auto label = className ? vell::label(text, className) : vell::label(text);
     label->style().color = vell::colorToken("onSurfaceVariant");
     return label;
-}
-
-void play(const SongList& songs, bool shuffle)
-{
-    PlayerCore* player = services().player;
-    if (!player || songs->empty())
-        return;
-    player->setShuffle(shuffle);
-    player->setQueue(*songs, 0);
 }
 
 long long changeStamp()
@@ -147,9 +138,9 @@ OfflinePage::OfflinePage()
     summary = vell::label("", "caption");
     summary->style().width = vell::SizeSpec::fill();
     auto playAll = vell::button("Play all", kPlay);
-    playAll->onClick = [list = songs] { play(list, false); };
+    playAll->onClick = [list = songs] { playSongs(list, false); };
     auto shuffle = vell::button("Shuffle", kShuffle, "tonal");
-    shuffle->onClick = [list = songs] { play(list, true); };
+    shuffle->onClick = [list = songs] { playSongs(list, true); };
     auto remove = vell::iconButton(kDelete);
     remove->onClick = [] { askDeleteDownloads(); };
     auto header = row(10)->add({ summary, playAll, shuffle, remove });

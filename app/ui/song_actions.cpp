@@ -150,6 +150,15 @@ std::shared_ptr<vell::Button> starButton(const SongList& songs, int index)
     return button;
 }
 
+void playSongs(const SongList& songs, bool shuffle)
+{
+    PlayerCore* player = services().player;
+    if (!player || !songs || songs->empty())
+        return;
+    player->setShuffle(shuffle);
+    player->setQueue(*songs, 0);
+}
+
 void bindQueueKeys(const std::shared_ptr<vell::View>& view)
 {
     if (!view)

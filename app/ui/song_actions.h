@@ -31,6 +31,10 @@ void applyStarred(const std::string& id, bool starred);
 // It also follows applyStarred calls made elsewhere after it was built.
 std::shared_ptr<vell::Button> starButton(const SongList& songs, int index);
 
+// Replaces the queue with `songs` and plays from the first (shuffled when
+// `shuffle`); nothing when there is no player or no song.
+void playSongs(const SongList& songs, bool shuffle);
+
 // Appends Square "Add to queue" and Triangle "Play next" to the view's bindings,
 // both acting on contextSong() when it has an id.
 void bindQueueKeys(const std::shared_ptr<vell::View>& view);

@@ -6,13 +6,7 @@
 # focus moves into it only from some widgets, and the rail is not under test here.
 source "$(dirname "$0")/common.bash"
 
-HOOKED="$BUILD/sonaria-testhooks"
-[ -x "$HOOKED" ] || fail "$HOOKED is not built"
-
-key() {
-    xdotool key "$1"
-    sleep 0.3
-}
+need_hooked
 
 # rail SLOT: clicks the navigation button of that slot (0 Home, 1 Albums, 2 Artists, 3 Playlists).
 rail() {
@@ -32,10 +26,6 @@ for r in json.load(sys.stdin)["requests"]:
 }
 
 # last_view: the title of the last view the controller showed.
-last_view() {
-    grep "^view" "$SONARIA_TEST_LOG" | tail -n1 | cut -f2
-}
-
 # Non-zero when the two shots differ inside the grid's first row of titles.
 titles_differ() {
     local a="$SHOTS/$1.png" b="$SHOTS/$2.png"

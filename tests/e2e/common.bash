@@ -168,3 +168,20 @@ begin_editing() {
 json_field() {
     python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))[sys.argv[2]])' "$1" "$2"
 }
+
+# The testing build (test clock, log and virtual pad), built beside the one under test.
+HOOKED="$BUILD/sonaria-testhooks"
+need_hooked() {
+    [ -x "$HOOKED" ] || fail "$HOOKED is not built"
+}
+
+# The title of the last view the testing build logged.
+last_view() {
+    grep "^view" "$SONARIA_TEST_LOG" | tail -n1 | cut -f2
+}
+
+# key KEY: one key press through X, then a moment for the frame that answers it.
+key() {
+    xdotool key "$1"
+    sleep 0.3
+}

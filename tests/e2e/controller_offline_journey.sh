@@ -6,8 +6,7 @@
 # delete every download and log out, each through its dialog. Shots in both themes.
 source "$(dirname "$0")/common.bash"
 
-HOOKED="$BUILD/sonaria-testhooks"
-[ -x "$HOOKED" ] || fail "$HOOKED is not built"
+need_hooked
 export SONARIA_TEST_CLOCK_SCALE=30
 PAD="$WORK/pad"
 mkfifo "$PAD"
@@ -33,7 +32,6 @@ dump() {
 }
 screen_text() { grep "^screen	" "$SONARIA_TEST_LOG" | tail -n1 | cut -f2; }
 focus_text() { grep "^focus	" "$SONARIA_TEST_LOG" | tail -n1 | cut -f2; }
-last_view() { grep "^view" "$SONARIA_TEST_LOG" | tail -n1 | cut -f2; }
 offline_count() {
     python3 -c 'import json, sys
 try: print(len(json.load(open(sys.argv[1]))))

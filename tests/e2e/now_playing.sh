@@ -4,13 +4,7 @@
 # and find it on Favorites (the server saw the star call). Screens in both themes.
 source "$(dirname "$0")/common.bash"
 
-HOOKED="$BUILD/sonaria-testhooks"
-[ -x "$HOOKED" ] || fail "$HOOKED is not built"
-
-key() {
-    xdotool key "$1"
-    sleep 0.3
-}
+need_hooked
 
 click() {
     xdotool mousemove "$1" "$2" click 1
@@ -23,10 +17,6 @@ click() {
 rail() {
     click 54 $((134 + 66 * $1))
     sleep 0.8
-}
-
-last_view() {
-    grep "^view" "$SONARIA_TEST_LOG" | tail -n1 | cut -f2
 }
 
 # requests ENDPOINT: the id (or query) parameter of each request to that endpoint, one per line.

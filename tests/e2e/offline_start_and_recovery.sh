@@ -4,8 +4,7 @@
 # 30 s retry comes after about a second.
 source "$(dirname "$0")/common.bash"
 
-HOOKED="$BUILD/sonaria-testhooks"
-[ -x "$HOOKED" ] || fail "$HOOKED is not built"
+need_hooked
 export SONARIA_TEST_CLOCK_SCALE=30
 
 PORT=$(free_port)

@@ -5,8 +5,7 @@
 # arrive within one frame.
 source "$(dirname "$0")/common.bash"
 
-HOOKED="$BUILD/sonaria-testhooks"
-[ -x "$HOOKED" ] || fail "$HOOKED is not built"
+need_hooked
 ROUNDS=${SIGN_IN_ROUNDS:-10}
 PASSWORD='zap Tr1cky#word'
 start_display

@@ -11,9 +11,9 @@
 //   bench_albums_scroll            (needs python3; starts tests/server/subsonic_server.py)
 
 #include "app/net/credentials.h"
-#include "app/ui/albums_page.h"
+#include "app/ui/pages/albums_page.h"
 #include "app/ui/app_styles.h"
-#include "app/ui/cover.h"
+#include "app/ui/widgets/cover.h"
 #include "app/ui/page_push.h"
 #include "app/ui/services.h"
 #include "vell/engine.h"

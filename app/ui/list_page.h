@@ -5,7 +5,7 @@
 // or the error with Retry. Reloads keep the scroll offset and the focused row.
 
 #include "app/ui/page_state.h"
-#include "app/ui/row_list.h"
+#include "app/ui/widgets/row_list.h"
 #include "app/ui/server_page.h"
 #include "app/ui/services.h"
 

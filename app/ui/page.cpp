@@ -1,6 +1,6 @@
 #include "app/ui/page.h"
 
-#include "app/ui/mini_player.h"
+#include "app/ui/widgets/mini_player.h"
 #include "vell/spacer.h"
 
 namespace cad {

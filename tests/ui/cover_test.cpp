@@ -1,6 +1,6 @@
 #include "app/net/covers.h"
 #include "app/ui/app_styles.h"
-#include "app/ui/cover.h"
+#include "app/ui/widgets/cover.h"
 #include "app/ui/services.h"
 #include "support/media_files.h"
 #include "vell/engine_fixture.h"

@@ -2,7 +2,7 @@
 // the software renderer, with the screen compared after every step of a hand-
 // driven clock. The on-demand run also skips ahead over the time the engine
 // asks to sleep, as the real loop would.
-#include "app/ui/text_field.h"
+#include "app/ui/widgets/text_field.h"
 
 #include "support/temp_home.h"
 #include "vell/box.h"

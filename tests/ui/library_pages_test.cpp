@@ -1,11 +1,11 @@
 // The library pages against our test server, on a real engine (offscreen video).
-#include "app/ui/albums_page.h"
-#include "app/ui/artist_page.h"
-#include "app/ui/artists_page.h"
-#include "app/ui/collection_page.h"
-#include "app/ui/home_page.h"
+#include "app/ui/pages/albums_page.h"
+#include "app/ui/pages/artist_page.h"
+#include "app/ui/pages/artists_page.h"
+#include "app/ui/pages/collection_page.h"
+#include "app/ui/pages/home_page.h"
 #include "app/ui/page_push.h"
-#include "app/ui/song_row.h"
+#include "app/ui/widgets/song_row.h"
 #include "vell/glyph.h"
 
 #include "signed_in_fixture.h"

@@ -1,6 +1,6 @@
 #include "app/core/platform.h"
 #include "app/net/credentials.h"
-#include "app/ui/login_page.h"
+#include "app/ui/pages/login_page.h"
 #include "app/ui/nav.h"
 #include "app/ui/services.h"
 

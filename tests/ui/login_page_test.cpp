@@ -1,4 +1,4 @@
-#include "app/ui/login_page.h"
+#include "app/ui/pages/login_page.h"
 #include "app/ui/services.h"
 
 #include "support/temp_home.h"

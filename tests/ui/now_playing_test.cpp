@@ -1,15 +1,15 @@
 // The now-playing widgets, search and favourites against our test server, on a real
 // engine (offscreen video, no audio device: the player's queue is set by hand where
 // only the views are under test).
-#include "app/ui/favorites_page.h"
-#include "app/ui/mini_player.h"
+#include "app/ui/pages/favorites_page.h"
+#include "app/ui/widgets/mini_player.h"
 #include "app/ui/nav.h"
-#include "app/ui/now_playing_page.h"
+#include "app/ui/pages/now_playing_page.h"
 #include "app/ui/page_push.h"
 #include "app/ui/playback_view.h"
-#include "app/ui/queue_drawer.h"
-#include "app/ui/search_page.h"
-#include "app/ui/wavy_seek.h"
+#include "app/ui/widgets/queue_drawer.h"
+#include "app/ui/pages/search_page.h"
+#include "app/ui/widgets/wavy_seek.h"
 #include "vell/glyph.h"
 #include "vell/label.h"
 #include "vell/music_player.h"

@@ -1,5 +1,5 @@
-#include "app/ui/artists_page.h"
-#include "app/ui/favorites_page.h"
+#include "app/ui/pages/artists_page.h"
+#include "app/ui/pages/favorites_page.h"
 #include "app/ui/nav.h"
 #include "app/ui/page.h"
 #include "app/ui/services.h"

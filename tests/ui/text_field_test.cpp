@@ -1,4 +1,4 @@
-#include "app/ui/text_field.h"
+#include "app/ui/widgets/text_field.h"
 #include "app/ui/utf8_edit.h"
 
 #include "support/temp_home.h"

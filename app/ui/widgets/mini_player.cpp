@@ -1,0 +1,107 @@
+#include "app/ui/widgets/mini_player.h"
+
+#include "app/player/player_core.h"
+#include "app/ui/library_text.h"
+#include "app/ui/nav.h"
+#include "app/ui/playback_view.h"
+#include "vell/box.h"
+
+#include <cmath>
+
+namespace cad {
+namespace {
+
+constexpr int32_t kPrevious = 0xE045;
+constexpr int32_t kNext = 0xE044;
+
+std::shared_ptr<vell::Button> smallButton(int32_t glyph, std::function<void(PlayerCore&)> action)
+{
+    auto button = playerButton(glyph, 40, std::move(action));
+    button->style().padding = vell::uniformEdges(8);
+    button->style().minWidth = 0;
+    button->style().minHeight = 0;
+    return button;
+}
+
+} // namespace
+
+void MiniProgress::update(vell::UiContext& ctx, float dt)
+{
+    // Playback moves the bar a sliver per frame: follow it directly, so its
+    // spring does not keep every frame at the full rate. Seeks and new songs
+    // (a larger jump) still glide.
+    constexpr float kFollow = 0.005f;
+    if (moving && std::fabs(progress - shownProgress.value) < kFollow) {
+        shownProgress.value = shownProgress.target = progress;
+        shownProgress.velocity = 0;
+    }
+    const float held = phase;
+    ProgressBar::update(ctx, dt);
+    if (!moving)
+        phase = held;
+}
+
+void MiniPlayer::build()
+{
+    style().direction = vell::Direction::Row;
+    style().align = vell::Align::Center;
+    style().gap = 10;
+    style().width = vell::SizeSpec::fill();
+
+    cover = coverImage({}, 300, 44);
+    title = vell::label({}, "row-title");
+    subtitle = vell::label({}, "caption");
+    auto texts = vell::box();
+    texts->style().gap = 1;
+    texts->style().width = vell::SizeSpec::fill();
+    texts->add({ title, subtitle });
+    open = vell::button({}, 0, "mini");
+    open->style().width = vell::SizeSpec::fill();
+    open->add({ cover, texts });
+    open->onClick = [] {
+        if (auto& show = nav().showNowPlaying)
+            show();
+    };
+
+    progress = std::make_shared<MiniProgress>();
+    progress->wavy = true;
+    progress->thickness = 5;
+    progress->waveAmplitude = 2.4f;
+    progress->wavelength = 22;
+    progress->style().width = vell::SizeSpec::fixed(190);
+
+    play.emplace(44, 26);
+    play->button->style().padding = vell::uniformEdges(10);
+    play->button->style().minWidth = 0;
+    play->button->style().minHeight = 0;
+    add({ open, progress, smallButton(kPrevious, [](PlayerCore& p) { p.previous(); }), play->button,
+        smallButton(kNext, [](PlayerCore& p) { p.next(); }) });
+}
+
+void MiniPlayer::update(vell::UiContext&, float)
+{
+    const PlayerCore* player = activePlayer();
+    const Song* song = player ? player->current() : nullptr;
+    visible = song != nullptr;
+    if (!song)
+        return;
+    if (player->changeCount != lastChange) {
+        lastChange = player->changeCount;
+        ++rebuilds;
+        title->setText(song->title);
+        subtitle->setText(songCaption(*song));
+        cover->setCoverId(song->coverArt);
+    }
+    progress->progress = progressFraction(*player);
+    progress->moving = musicPlaying(*player);
+    play->follow(player, false);
+}
+
+std::shared_ptr<MiniPlayer> miniPlayer()
+{
+    auto mini = std::make_shared<MiniPlayer>();
+    mini->build();
+    return mini;
+}
+
+} // namespace cad

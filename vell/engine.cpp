@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "vell/focus_navigation.h"
+#include "vell/screen_fit.h"
 #include "vell/wake.h"
 
 #include <cstdlib>
@@ -69,7 +70,39 @@ bool openGlWithoutGpu(SDL_Renderer* renderer) {
     return false;
 }
 
+// A new, resized or re-exposed window surface does not hold the last frame.
+bool windowLosesFrame(Uint8 windowEvent) {
+    switch (windowEvent) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+// The window's size and mode on the display it opens on (see planWindow).
+WindowPlan Engine::windowPlan() const {
+    const Size wanted{float(m_settings.windowWidth), float(m_settings.windowHeight)};
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string name = driver ? driver : "";
+    if (!m_settings.fitToDisplay || name == "offscreen" || name == "dummy")
+        return {m_settings.windowWidth, m_settings.windowHeight, false};
+    SDL_Rect usable{};
+    SDL_DisplayMode mode{};
+    Size usableSize, display;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0)
+        usableSize = {float(usable.w), float(usable.h)};
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
+        display = {float(mode.w), float(mode.h)};
+    return planWindow(wanted, usableSize, display, name != "KMSDRM");
+}
 
 bool Engine::createWindowAndRenderer() {
     if (m_settings.externalWindow && m_settings.externalRenderer) {
@@ -85,9 +118,12 @@ bool Engine::createWindowAndRenderer() {
         flags |= SDL_WINDOW_RESIZABLE;
     if (m_settings.fullscreen)
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    auto create = [this](Uint32 windowFlags) {
+    const WindowPlan plan = windowPlan();
+    if (plan.fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    auto create = [this, plan](Uint32 windowFlags) {
         return SDL_CreateWindow(m_settings.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                m_settings.windowWidth, m_settings.windowHeight, windowFlags);
+                                plan.width, plan.height, windowFlags);
     };
     // Created for OpenGL when the renderer SDL will pick uses it, so it is made once.
     m_window = firstRendererUsesOpenGL() ? create(flags | SDL_WINDOW_OPENGL) : nullptr;
@@ -368,17 +404,29 @@ void Engine::idle(double frameStart) {
     m_clock->waitForEvent(wait);
 }
 
+// The layout space for an output of outW x outH pixels: fixed, or following
+// the window at the chosen or automatic UI scale.
+Size Engine::layoutSize(int outW, int outH) const {
+    const Size design{float(m_settings.logicalWidth), float(m_settings.logicalHeight)};
+    if (!m_settings.layoutFollowsWindow || outW <= 0 || outH <= 0)
+        return design;
+    const float scale = m_uiScaleChoice > 0 ? m_uiScaleChoice : autoUiScale(outW, outH, design);
+    return layoutSizeFor(outW, outH, scale);
+}
+
 bool Engine::updateLetterbox() {
     int outW = 0, outH = 0, winW = 0, winH = 0;
     SDL_GetRendererOutputSize(m_sdlRenderer, &outW, &outH);
     if (m_window)
         SDL_GetWindowSize(m_window, &winW, &winH);
     const Letterbox before = m_letterbox;
-    m_letterbox = Letterbox::fit(m_letterbox, outW, outH, winW, winH, float(m_settings.logicalWidth),
-                                 float(m_settings.logicalHeight));
+    const Size logical = layoutSize(outW, outH);
+    m_letterbox = Letterbox::fit(m_letterbox, outW, outH, winW, winH, logical.w, logical.h);
     const bool flushed = m_renderer.setScale(m_letterbox.scale, m_letterbox.offsetX, m_letterbox.offsetY,
-                                             float(m_settings.logicalWidth), float(m_settings.logicalHeight));
-    return flushed || std::memcmp(&before, &m_letterbox, sizeof before) != 0;
+                                             logical.w, logical.h);
+    const bool relaid = logical != m_ctx.logicalSize;
+    m_input.logicalSize = m_ctx.logicalSize = logical;
+    return flushed || relaid || std::memcmp(&before, &m_letterbox, sizeof before) != 0;
 }
 
 // Polling stops after an event that presses a button or the pointer: the rest
@@ -404,6 +452,10 @@ size_t Engine::pollEvents() {
         ++handled;
         if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET)
             m_frameStale = true; // the kept frame is lost
+        // A new, resized or re-exposed window surface does not hold the last frame
+        // (full screen on and off may keep the output size, so no resize is seen).
+        if (event.type == SDL_WINDOWEVENT && windowLosesFrame(event.window.event))
+            m_frameStale = true;
         const uint32_t actionsBefore = m_input.actions;
         if (event.type == SDL_QUIT)
             m_running = false;

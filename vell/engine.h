@@ -12,6 +12,7 @@
 #include "vell/frame_clock.h"
 #include "vell/input_state.h"
 #include "vell/letterbox.h"
+#include "vell/screen_fit.h"
 #include "vell/music_player.h"
 #include "vell/renderer.h"
 #include "vell/settings.h"
@@ -113,6 +114,12 @@ public:
     SDL_Renderer* sdlRenderer() const { return m_sdlRenderer; }
     const Settings& settings() const { return m_settings; }
     const Letterbox& letterbox() const { return m_letterbox; }
+    // With Settings::layoutFollowsWindow: device pixels per layout pixel, 0 for the
+    // automatic choice (autoUiScale). Applied from the next frame.
+    void setUiScale(float scale) { m_uiScaleChoice = scale; }
+    float uiScaleChoice() const { return m_uiScaleChoice; }
+    // The current layout space, in logical pixels.
+    Size logicalSize() const { return m_ctx.logicalSize; }
     std::vector<Binding>& bindings() { return m_bindings; }
     bool initialised() const { return m_initialised; }
     bool running() const { return m_running; }
@@ -124,6 +131,8 @@ private:
     void shutdown();
 
     bool updateLetterbox();
+    Size layoutSize(int outW, int outH) const;
+    WindowPlan windowPlan() const;
     size_t pollEvents();
     bool frameChanged(bool forced, bool resized);
     // What keeps the next frame coming: nothing, only the music, or anything else.
@@ -174,6 +183,7 @@ private:
     bool m_dragging = false;
 
     Letterbox m_letterbox;
+    float m_uiScaleChoice = 0;
     double m_previousTime = 0;
     bool m_initialised = false;
     bool m_running = false;

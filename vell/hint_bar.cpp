@@ -33,6 +33,19 @@ void HintBar::update(UiContext& ctx, float) {
     }
 }
 
+void HintBar::arrange(UiContext& ctx, const Rect& content) {
+    const float gap = resolved.gap.valueOr(0);
+    float used = 0;
+    bool full = false;
+    for (const WidgetPtr& entry : children) {
+        entry->visible = true;
+        used += (used > 0 ? gap : 0) + entry->measureConstrained(ctx, kUnbounded, content.h).w;
+        full = full || used > content.w + 0.5f;
+        entry->visible = !full;
+    }
+    Flex::arrange(ctx, content);
+}
+
 Widget* HintBar::hitTest(Point) { return nullptr; }
 
 } // namespace vell

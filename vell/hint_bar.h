@@ -17,6 +17,8 @@ public:
 
     HintBar();
     void update(UiContext& ctx, float dt) override;
+    // Leaves out the hints that do not fit, from the last: the first ones matter most.
+    void arrange(UiContext& ctx, const Rect& content) override;
     // Hints are read, not pressed: the bar never takes the pointer.
     Widget* hitTest(Point point) override;
 

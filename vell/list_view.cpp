@@ -103,6 +103,11 @@ void ListView::createRows(UiContext& ctx, int32_t first, int32_t last)
 
 void ListView::arrange(UiContext& ctx, const Rect& contentBox)
 {
+    if (contentBox.w != m_width) {
+        m_width = contentBox.w;
+        if (onWidth)
+            onWidth(contentBox.w);
+    }
     viewport = contentBox;
     content = { contentBox.w, contentHeight() };
     if (!dragging)

@@ -37,6 +37,9 @@ public:
 
     float rowHeight = 56;
     Factory factory;
+    // Called at layout when the viewport's width changed (rows that follow the
+    // width, such as a grid's, can change their count here).
+    std::function<void(float width)> onWidth;
     std::map<int32_t, WidgetPtr> rows; // live rows by index
 
 private:
@@ -46,6 +49,7 @@ private:
     void syncChildren();
 
     int32_t m_count = 0;
+    float m_width = -1;
 };
 
 std::shared_ptr<ListView> listView(ListView::Factory factory, int32_t count, float rowHeight);

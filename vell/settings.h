@@ -30,6 +30,14 @@ struct Settings {
     int32_t logicalWidth = 960;
     int32_t logicalHeight = 544;
     bool fullscreen = false; // full-screen at desktop resolution
+    // The window never opens larger than the display's usable area, and small
+    // displays (up to 1280 x 800) and drivers without a desktop start full screen.
+    // Ignored by the offscreen and dummy drivers, which have no screen to fit.
+    bool fitToDisplay = false;
+    // The layout space follows the window: its pixels divided by the UI scale
+    // (Engine::setUiScale; automatic by default, measured against the logical size
+    // above as the design size). Off: the logical size is fixed and letterboxed.
+    bool layoutFollowsWindow = false;
     bool resizable = true;
     bool vsync = true;
     // Frame-rate cap; the loop sleeps off whatever is left of a frame. 0 or less: uncapped.

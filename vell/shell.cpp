@@ -237,7 +237,35 @@ void Shell::closeDrawer() {
 
 // ---- Per frame ----
 
+// A short screen keeps every rail button: the gaps close up first, then the
+// header (the logo) gives its room. Measured from the buttons' last sizes, so a
+// rail that fits stays exactly as styled.
+void Shell::fitRail(float height) {
+    constexpr float kDesignedGap = 10, kTightGap = 4, kChrome = 12 + 20 + 24; // nav gap, padding, margins
+    float buttons = 0;
+    int count = 0;
+    for (const WidgetPtr& child : navBody->children)
+        if (child->visible) {
+            buttons += child->lastSize.h;
+            ++count;
+        }
+    const float gaps = float(std::max(0, count - 1));
+    const float header = std::max(56.0f, navHeader->lastSize.h);
+    const bool tight = buttons + gaps * kDesignedGap + header + kChrome > height;
+    const bool headerShown = !tight || buttons + gaps * kTightGap + header + kChrome <= height;
+    Optional<float>& gap = navBody->style().gap;
+    if (gap.set == tight && navHeader->visible == headerShown)
+        return;
+    if (tight)
+        gap = kTightGap;
+    else
+        gap.reset();
+    navHeader->visible = headerShown;
+    navBody->markStyleDirty();
+}
+
 void Shell::update(UiContext& ctx, float dt) {
+    fitRail(ctx.logicalSize.h);
     updateDrawer(ctx, dt);
     updateLayers(ctx, dt);
     updateToasts(ctx, dt);

@@ -129,6 +129,7 @@ public:
     Widget* topRoot() const;
 
 private:
+    void fitRail(float height);
     void updateDrawer(UiContext& ctx, float dt);
     void updateLayers(UiContext& ctx, float dt);
     void updateToasts(UiContext& ctx, float dt);

@@ -43,6 +43,7 @@ public:
     int32_t palette = 0;
     bool offlineForced = false;
     bool insecure = false;  // no TLS certificate verification
+    int32_t uiScale = 0;  // interface size in percent (75..200); 0 picks it from the screen
     std::vector<OfflineEntry> offline;
     int offlineCount = 0;  // bumped on every change of `offline`
     std::vector<PendingScrobble> pendingScrobbles;  // oldest first

@@ -10,6 +10,7 @@
 #include "app/player/stream_cache_trim.h"
 #include "app/ui/pages/albums_page.h"
 #include "app/ui/app_styles.h"
+#include "app/ui/interface_size.h"
 #include "app/ui/pages/artist_page.h"
 #include "app/ui/pages/artists_page.h"
 #include "app/ui/pages/collection_page.h"
@@ -117,6 +118,10 @@ vell::Settings desktopSettings(const Store& store)
     settings.windowWidth = settings.logicalWidth = 1280;
     settings.windowHeight = settings.logicalHeight = 720;
     settings.fullscreen = false;
+    settings.fitToDisplay = true;
+    // 1280 x 720 is the design size: the layout follows the window at a UI scale
+    // picked from it (exactly 1 at 1280 x 720) or chosen under Settings.
+    settings.layoutFollowsWindow = true;
     settings.resizable = true;
     settings.assetBudget = 100663296;
     settings.assetLimit = 1024;
@@ -139,6 +144,11 @@ private:
     void addNavButtons();
     void installBindings();
     void selectNav(unsigned slot);
+#ifdef SONARIA_TESTHOOKS
+    // The pad script's "do" lines: the screen commands, and "nav <slot>",
+    // "album|artist|playlist <id>", "queue", "dialog", "theme light|dark", "search <text>".
+    void testCommand(const std::string& command);
+#endif
     void updateOnline(bool announce);
     void buildMain();
     void showLogin();
@@ -238,6 +248,7 @@ void Sonaria::startPlayer()
     s.player = m_player.get();
     s.store.volume = std::clamp(s.store.volume, 0.0f, 1.0f);
     m_engine.music().setVolume(s.store.volume);
+    m_engine.setUiScale(interfaceScale(s.store.uiScale));
     m_player->restoreQueue();
     m_player->onMessage = [](const std::string& message) {
         cad::toast("Playback problem", message, kErrorIcon, 5.0f);
@@ -497,6 +508,41 @@ void Sonaria::onEvent(const SDL_Event& event)
     }
 }
 
+#ifdef SONARIA_TESTHOOKS
+void Sonaria::testCommand(const std::string& command)
+{
+    if (testhooks::screenCommand(m_engine, command))
+        return;
+    const size_t space = command.find(' ');
+    const std::string verb = command.substr(0, space);
+    const std::string arg = space == std::string::npos ? std::string() : command.substr(space + 1);
+    Nav& n = nav();
+    if (verb == "nav")
+        selectNav(unsigned(std::strtoul(arg.c_str(), nullptr, 10)));
+    else if (verb == "album" && n.openAlbum)
+        n.openAlbum(arg);
+    else if (verb == "artist" && n.openArtist)
+        n.openArtist(arg);
+    else if (verb == "playlist" && n.openPlaylist)
+        n.openPlaylist(arg);
+    else if (verb == "queue" && n.toggleQueue)
+        n.toggleQueue();
+    else if (verb == "dialog")
+        askDeleteDownloads();
+    else if (verb == "theme")
+        m_engine.theme().setMode(arg == "light" ? 1 : 0);
+    else if (verb == "search") {
+        selectNav(kSearchSlot);
+        if (auto page = std::dynamic_pointer_cast<SearchPage>(m_slots[kSearchSlot].page)) {
+            page->field->setText(arg);
+            page->run();
+        }
+    }
+    else
+        testhooks::log("do", "unknown", command);
+}
+#endif
+
 void Sonaria::onFrame(float seconds)
 {
     platform::frame();
@@ -515,7 +561,7 @@ void Sonaria::onFrame(float seconds)
         if (out.empty() && focus && focus->parent)
             out = "~" + testhooks::texts(*focus->parent);
         return out;
-    } });
+    }, [this](const std::string& command) { testCommand(command); } });
     // The pad script's waits and presses advance with frames, and an idle loop sleeps.
     static const bool scripted = std::getenv("SONARIA_TEST_PAD") != nullptr;
     if (scripted)

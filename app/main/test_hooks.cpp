@@ -1,9 +1,13 @@
 #include "app/main/test_hooks.h"
 
 #ifdef SONARIA_TESTHOOKS
+#include "vell/engine.h"
 #include "vell/label.h"
+#include "vell/layout_audit.h"
+#include "vell/shell.h"
 
 #include <SDL.h>
+#include <SDL_image.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <sstream>
 #include <string_view>
 
 namespace cad::testhooks {
@@ -147,6 +152,65 @@ void notePlaying(bool playing, const std::string& path)
     log("play", path);
 }
 
+namespace {
+
+void auditScreen(vell::Engine& engine, const std::string& name)
+{
+    vell::Shell& shell = engine.shell();
+    std::vector<const vell::Widget*> roots { shell.root.get() };
+    if (shell.drawerOpen())
+        roots.push_back(shell.drawer.get());
+    for (const auto& layer : shell.layers)
+        roots.push_back(layer.panel.get());
+    size_t count = 0;
+    for (const vell::Widget* root : roots)
+        for (const vell::LayoutProblem& problem : vell::auditLayout(*root, engine.logicalSize(), engine.letterbox().scale, 10)) {
+            log("layout", name, problem.what);
+            ++count;
+        }
+    log("audit", name, std::to_string(count));
+}
+
+bool saveShot(vell::Engine& engine, const std::string& file)
+{
+    int w = 0, h = 0;
+    if (SDL_GetRendererOutputSize(engine.sdlRenderer(), &w, &h) != 0)
+        return false;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface)
+        return false;
+    const bool ok = SDL_RenderReadPixels(engine.sdlRenderer(), nullptr, SDL_PIXELFORMAT_ARGB8888, surface->pixels, surface->pitch) == 0
+        && IMG_SavePNG(surface, file.c_str()) == 0;
+    SDL_FreeSurface(surface);
+    return ok;
+}
+
+} // namespace
+
+bool screenCommand(vell::Engine& engine, const std::string& command)
+{
+    std::istringstream words(command);
+    std::string verb, arg;
+    words >> verb;
+    if (verb == "size") {
+        int w = 0, h = 0;
+        words >> w >> h;
+        SDL_SetWindowFullscreen(engine.window(), 0);
+        SDL_SetWindowSize(engine.window(), w, h);
+        return true;
+    }
+    std::getline(words >> std::ws, arg);
+    if (verb == "audit") {
+        auditScreen(engine, arg);
+        return true;
+    }
+    if (verb == "shot") {
+        log("shot", arg, saveShot(engine, arg) ? "saved" : SDL_GetError());
+        return true;
+    }
+    return false;
+}
+
 void padFrame(float seconds, const Screen& screen)
 {
     Pad& p = pad();
@@ -171,6 +235,12 @@ void padFrame(float seconds, const Screen& screen)
     if (line == "dump") {
         log("screen", screen.texts ? screen.texts() : std::string());
         log("focus", screen.focus ? screen.focus() : std::string());
+        return;
+    }
+    if (line.rfind("do ", 0) == 0) {
+        log("do", line.substr(3));
+        if (screen.command)
+            screen.command(line.substr(3));
         return;
     }
     if (line.rfind("wait ", 0) == 0) {

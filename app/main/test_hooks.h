@@ -8,6 +8,7 @@
 #include <string>
 
 namespace vell {
+class Engine;
 class Widget;
 }
 
@@ -17,6 +18,9 @@ namespace cad::testhooks {
 struct Screen {
     std::function<std::string()> texts;
     std::function<std::string()> focus;
+    // A pad-script line starting with "do " (the rest of the line), for the
+    // controller: "nav <slot>", "album <id>", "size <w> <h>", "audit <name>", ...
+    std::function<void(const std::string&)> command;
 };
 
 #ifdef SONARIA_TESTHOOKS
@@ -34,7 +38,8 @@ void log(const char* kind, const std::string& text, const std::string& detail = 
 // game controller, and padFrame() (every frame) reads the script: one line each,
 //   Cross | Circle | Square | Triangle | Up | Down | Left | Right | L | R | Start | Select
 //   wait <milliseconds>
-// (blank lines and lines starting with '#' are skipped). A button is held for two
+// (blank lines and lines starting with '#' are skipped); "do <command>" hands the
+// command to `screen.command`. A button is held for two
 // frames and released; each press is logged as "pad<TAB>name". The line "dump" logs
 // "screen<TAB>texts" and "focus<TAB>texts" from `screen`.
 void attachPad();
@@ -43,6 +48,13 @@ void padFrame(float seconds, const Screen& screen);
 std::string texts(const vell::Widget& root);
 // Logs "play<TAB>path" when the music player starts another file.
 void notePlaying(bool playing, const std::string& path);
+// The screen commands every controller understands, for the layout walk:
+//   size <w> <h>   leaves full screen and sizes the window
+//   audit <name>   logs "layout<TAB>name<TAB>problem" for each problem of the shown
+//                  tree (vell::auditLayout), then "audit<TAB>name<TAB>count"
+//   shot <file>    saves the window's pixels as a PNG
+// Returns false for any other command.
+bool screenCommand(vell::Engine& engine, const std::string& command);
 #else
 inline float clockScale() { return 1.0f; }
 inline int frameDelayMs() { return 0; }

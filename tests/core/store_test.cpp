@@ -95,7 +95,8 @@ TEST(Store, WritesTheExactConfigText)
         "  \"dark\": true,\n"
         "  \"palette\": 0,\n"
         "  \"offlineForced\": false,\n"
-        "  \"insecure\": false\n"
+        "  \"insecure\": false,\n"
+        "  \"uiScale\": 0\n"
         "}");
     EXPECT_FALSE(platform::fileExists(home.dataDir() + "/config.json.tmp"));
 }

@@ -64,9 +64,10 @@ wait_for() {
 }
 
 # Xvfb chooses a free display itself and reports it through -displayfd.
+# start_display [WxH]: 1280x720 unless given.
 start_display() {
     local fdfile="$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$fdfile" >"$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${1:-1280x720}x24" -nolisten tcp 3>"$fdfile" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     wait_for 10 '[ -s "$fdfile" ]' || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$fdfile" | tr -d '[:space:]')"

@@ -357,16 +357,25 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     auto view = cad::pushPage(engine->shell(), page);
     step(2);
     EXPECT_EQ(page->downloadsLabel->text(), "Downloads: 0 songs \xC2\xB7 0 B");
-    auto chips = all<vell::Button>(*page->root);
-    std::erase_if(chips, [](vell::Button* b) { return b->group.empty(); });
-    ASSERT_EQ(chips.size(), 8u);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_FALSE(chips[size_t(i)]->checked) << i;
-    EXPECT_TRUE(chips[5]->checked); // 320k
+    auto group = [&](const std::string& name) {
+        auto chips = all<vell::Button>(*page->root);
+        std::erase_if(chips, [&](vell::Button* b) { return b->group != name; });
+        return chips;
+    };
+    const auto palettes = group("palette"), qualities = group("quality"), sizes = group("interface-size");
+    ASSERT_EQ(palettes.size(), 4u);
+    ASSERT_EQ(qualities.size(), 4u);
+    ASSERT_EQ(sizes.size(), 6u);
+    for (vell::Button* chip : palettes)
+        EXPECT_FALSE(chip->checked);
+    EXPECT_TRUE(qualities[1]->checked); // 320k
+    EXPECT_TRUE(sizes[0]->checked); // Auto
 
-    chips[2]->onChange(true); // Mint
-    chips[7]->onChange(true); // 128k
-    chips[6]->onChange(false); // a deselection does nothing
+    palettes[2]->onChange(true); // Mint
+    qualities[3]->onChange(true); // 128k
+    qualities[2]->onChange(false); // a deselection does nothing
+    sizes[3]->onChange(true); // 125%, applied at once
+    EXPECT_FLOAT_EQ(engine->uiScaleChoice(), 1.25f);
     auto toggles = all<vell::Toggle>(*page->root); // dark, scrobble, offline, insecure
     ASSERT_EQ(toggles.size(), 4u);
     toggles[2]->onChange(true);
@@ -385,6 +394,7 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     EXPECT_EQ(saved.get("streamKbps").asNumber(0), 128);
     EXPECT_TRUE(saved.get("offlineForced").asBool(false));
     EXPECT_FALSE(saved.get("dark").asBool(true));
+    EXPECT_EQ(saved.get("uiScale").asNumber(0), 125);
 
     // The volume goes to the store and the player, not to the file.
     all<vell::Slider>(*page->root).front()->setValue(nullptr, 0.25f);

@@ -6,6 +6,7 @@
 #include "app/ui/services.h"
 #include "app/ui/utf8_edit.h"
 #include "vell/box.h"
+#include "vell/scroll_view.h"
 #include "vell/color_ref.h"
 #include "vell/engine.h"
 #include "vell/spacer.h"
@@ -86,9 +87,16 @@ LoginPage::LoginPage()
     card->add({ title, vell::label("Connect to your Navidrome server", "caption"), vell::spacer(4), urlField,
         userField, passwordField, insecureRow, status, row(12)->add({ connectButton, progress }) });
 
+    // Centred while it fits; on a short screen the card scrolls.
+    auto scroller = vell::scrollView();
+    scroller->style().width = vell::SizeSpec::fill();
+    scroller->style().height = vell::SizeSpec::fill();
+    scroller->style().align = vell::Align::Center;
+    scroller->style().justify = vell::Justify::Center;
+    scroller->add(card);
     root->style().align = vell::Align::Center;
     root->style().justify = vell::Justify::Center;
-    root->add(card);
+    root->add(scroller);
 }
 
 void LoginPage::start()

@@ -2,6 +2,7 @@
 
 #include "app/core/platform.h"
 #include "app/player/stream_cache_trim.h"
+#include "app/ui/interface_size.h"
 #include "app/ui/nav.h"
 #include "app/ui/pages/offline_page.h"
 #include "app/ui/services.h"
@@ -104,8 +105,22 @@ vell::WidgetPtr appearanceCard()
         services().store.palette = i;
         saveStore();
     });
+    std::vector<std::string> sizes;
+    int sizeIndex = 0;
+    for (size_t i = 0; i < kInterfaceSizes.size(); ++i) {
+        sizes.push_back(interfaceSizeLabel(kInterfaceSizes[i]));
+        if (kInterfaceSizes[i] == services().store.uiScale)
+            sizeIndex = int(i);
+    }
+    auto size = chipRow("interface-size", sizes, sizeIndex, [](int i) {
+        services().store.uiScale = kInterfaceSizes[size_t(i)];
+        if (vell::Engine* engine = services().engine)
+            engine->setUiScale(interfaceScale(services().store.uiScale));
+        saveStore();
+    });
     return card("Appearance")->add({ settingRow("Dark mode", "Switch between the dark and light theme", dark),
-        settingRow("Accent color", "Swaps the color palette", accents) });
+        settingRow("Accent color", "Swaps the color palette", accents),
+        settingRow("Interface size", "Auto fits the screen", size) });
 }
 
 vell::WidgetPtr playbackCard()
@@ -149,6 +164,36 @@ vell::Shell* shell()
 
 } // namespace
 
+namespace {
+
+// A "setting-row" that puts its control under its text when the two do not fit
+// side by side with room to read the text.
+class SettingRow : public vell::ContainerT<SettingRow, vell::Flex> {
+public:
+    static constexpr const char* kTypeName = "box";
+    static constexpr float kTextMin = 260;
+
+    void update(vell::UiContext& ctx, float) override
+    {
+        if (rect.w <= 0 || children.size() < 2)
+            return;
+        const float control = children.back()->measureConstrained(ctx, vell::kUnbounded, vell::kUnbounded).w;
+        const bool stacked = rect.w < kTextMin + control;
+        const vell::Direction direction = stacked ? vell::Direction::Column : vell::Direction::Row;
+        if (style().direction.valueOr(vell::Direction::Row) == direction)
+            return;
+        style().direction = direction;
+        style().align = stacked ? vell::Align::Start : vell::Align::Center;
+        if (stacked)
+            style().gap = 8.0f;
+        else
+            style().gap.reset();
+        markStyleDirty();
+    }
+};
+
+} // namespace
+
 vell::WidgetPtr settingRow(const std::string& title, const std::string& caption, vell::WidgetPtr control)
 {
     auto text = vell::box();
@@ -157,10 +202,12 @@ vell::WidgetPtr settingRow(const std::string& title, const std::string& caption,
     text->add(vell::label(title));
     if (!caption.empty())
         text->add(vell::label(caption, "caption"));
-    auto r = vell::box("setting-row");
+    auto r = std::make_shared<SettingRow>();
+    r->addClass("setting-row");
     r->style().direction = vell::Direction::Row;
     r->style().align = vell::Align::Center;
-    return r->add({ text, control });
+    r->add({ text, control });
+    return r;
 }
 
 SettingsPage::SettingsPage()

@@ -4,7 +4,13 @@
 #include "app/ui/device_profile.h"
 #include "vell/box.h"
 
+#include <algorithm>
+
 namespace cad {
+
+namespace {
+constexpr float kRowPadding = 20;
+}
 
 AlbumGrid::AlbumGrid()
     : columns(deviceProfile().albumColumns)
@@ -13,6 +19,27 @@ AlbumGrid::AlbumGrid()
     list->style().width = vell::SizeSpec::fill();
     list->style().height = vell::SizeSpec::fill();
     list->factory = [this](int32_t row) { return buildRow(row); };
+    list->onWidth = [this](float width) { fitColumns(width); };
+}
+
+int AlbumGrid::columnsFor(float width)
+{
+    const DeviceProfile& profile = deviceProfile();
+    const float pitch = profile.tileWidth + profile.tileGap;
+    return std::max(1, int((width - 2 * kRowPadding + profile.tileGap) / pitch));
+}
+
+// The first album shown stays in its row's place when the count changes.
+void AlbumGrid::fitColumns(float width)
+{
+    const int fitted = columnsFor(width);
+    if (fitted == columns)
+        return;
+    const float pitch = list->rowHeight + list->resolved.gap.valueOr(0);
+    const int firstAlbum = int(list->offset().y / pitch) * columns;
+    columns = fitted;
+    refresh();
+    list->scrollTo({ 0, float(firstAlbum / columns) * pitch });
 }
 
 // The widget tree may keep the list a little longer than its page keeps the grid.
@@ -57,7 +84,7 @@ vell::WidgetPtr AlbumGrid::buildRow(int row)
     auto box = vell::box();
     box->style().direction = vell::Direction::Row;
     box->style().gap = deviceProfile().tileGap;
-    box->style().padding = vell::symmetricEdges(20, 0);
+    box->style().padding = vell::symmetricEdges(kRowPadding, 0);
     for (size_t i = first; i < std::min(first + size_t(columns), albums->size()); ++i)
         box->add(albumTile((*albums)[i]));
     if (row >= rowCount() - 2 && onNearEnd)

@@ -36,10 +36,13 @@ public:
     // Runs while the list lays out: it may start requests but must not change the
     // widget tree (no showMessage on the grid's container).
     std::function<void()> onNearEnd;
+    // As many 200-wide tiles as fit the list's width (5 at 1280 x 720), from its layout.
     int columns;
+    static int columnsFor(float width);
     std::shared_ptr<std::vector<Album>> albums = std::make_shared<std::vector<Album>>();
 
 private:
+    void fitColumns(float width);
     vell::WidgetPtr buildRow(int row);
 };
 

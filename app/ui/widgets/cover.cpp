@@ -62,6 +62,17 @@ void Cover::setCoverId(const std::string& id)
     m_snapBackground = true;
 }
 
+void Cover::resize(float side)
+{
+    style().width = vell::SizeSpec::fixed(side);
+    style().height = vell::SizeSpec::fixed(side);
+    if (placeholder) {
+        placeholder->style().textSize = kPlaceholderShare * side;
+        placeholder->markStyleDirty();
+    }
+    markStyleDirty();
+}
+
 std::shared_ptr<Cover> coverImage(const std::string& id, int fetchSize, float displaySize)
 {
     auto cover = std::make_shared<Cover>();

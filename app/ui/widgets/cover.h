@@ -29,6 +29,8 @@ public:
     // ready; an empty id keeps the placeholder.
     void setCoverId(const std::string& id);
     const std::string& coverId() const { return m_coverId; }
+    // Shown `side` x `side` from now on (the placeholder note follows).
+    void resize(float side);
 
     // Whether the file was on disk and handed to the image / the picture shows.
     bool requested() const { return m_requested; }

@@ -9,6 +9,8 @@
 #include "app/ui/widgets/result_sections.h"
 #include "app/ui/services.h"
 #include "app/ui/song_actions.h"
+
+#include <algorithm>
 #include "vell/box.h"
 #include "vell/color_ref.h"
 #include "vell/music_player.h"
@@ -128,8 +130,29 @@ void NowPlayingPanel::showSong()
         download->addChild(downloadButton({ *song }, kBadgeSize));
 }
 
+// On a narrow screen the cover gives up width first, so the details keep room
+// for the transport row; the volume slider shortens last. At 1280 x 720 the
+// panel is as designed: a 400 px cover and a 180 px slider.
+void NowPlayingPanel::fitWidth(float width)
+{
+    const DeviceProfile& profile = deviceProfile();
+    constexpr float kInfoMin = 320, kIconsBeforeVolume = 3 * 48 + 24 + 4 * 8;
+    const float room = width - 2 * profile.panelPaddingX - profile.panelGap;
+    const float side = std::clamp(room - kInfoMin, 160.0f, profile.nowPlayingCover);
+    const float slider = std::clamp(room - side - kIconsBeforeVolume, 60.0f, 180.0f);
+    if (side == fittedCover && slider == fittedSlider)
+        return;
+    fittedCover = side;
+    fittedSlider = slider;
+    cover->resize(side);
+    volume->style().width = vell::SizeSpec::fixed(slider);
+    volume->markStyleDirty();
+}
+
 void NowPlayingPanel::update(vell::UiContext&, float)
 {
+    if (rect.w > 0)
+        fitWidth(rect.w);
     const PlayerCore* player = activePlayer();
     const int change = player ? player->changeCount : 0;
     if (change != lastChange || rebuilds == 0) {

@@ -29,6 +29,10 @@ public:
     bool interactive() const override { return false; }
     void update(vell::UiContext& ctx, float dt) override;
 
+    // Sizes the cover and the volume slider for a panel `width` wide.
+    void fitWidth(float width);
+    float fittedCover = 0;
+    float fittedSlider = 0;
     // Creates the children once, right after construction.
     void build();
     // Flips the current song's favourite everywhere and tells the server; a failure

@@ -1,0 +1,43 @@
+#include "vell/screen_fit.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vell {
+
+namespace {
+
+bool known(Size s) { return s.w > 0 && s.h > 0; }
+
+} // namespace
+
+WindowPlan planWindow(Size wanted, Size usable, Size display, bool hasDesktop) {
+    WindowPlan plan{int(wanted.w), int(wanted.h), false};
+    if (!hasDesktop || (known(display) && display.w <= 1280 && display.h <= 800)) {
+        plan.fullscreen = true;
+        return plan;
+    }
+    if (!known(usable) || (wanted.w <= usable.w && wanted.h <= usable.h))
+        return plan;
+    const float shrink = std::min(usable.w / wanted.w, usable.h / wanted.h);
+    plan.width = std::max(1, int(std::floor(wanted.w * shrink)));
+    plan.height = std::max(1, int(std::floor(wanted.h * shrink)));
+    return plan;
+}
+
+float autoUiScale(int outW, int outH, Size design) {
+    if (outW <= 0 || outH <= 0 || !known(design))
+        return 1;
+    const float fitted = std::min(float(outW) / design.w, float(outH) / design.h);
+    // Steps of 0.05 keep text sizes from changing with every pixel of a resize.
+    const float stepped = std::floor(fitted * 20 + 0.001f) / 20;
+    return std::max(kMinAutoUiScale, stepped);
+}
+
+Size layoutSizeFor(int outW, int outH, float scale) {
+    if (scale <= 0)
+        scale = 1;
+    return {std::round(float(outW) / scale), std::round(float(outH) / scale)};
+}
+
+} // namespace vell

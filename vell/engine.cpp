@@ -119,11 +119,17 @@ bool Engine::createWindowAndRenderer() {
     if (m_settings.fullscreen)
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     const WindowPlan plan = windowPlan();
-    if (plan.fullscreen)
+    // Full screen opens on the display's origin: without a window manager (a bare X
+    // server, a handheld) nothing else moves a centred window into place.
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    SDL_Rect bounds{};
+    if (plan.fullscreen) {
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    auto create = [this, plan](Uint32 windowFlags) {
-        return SDL_CreateWindow(m_settings.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                plan.width, plan.height, windowFlags);
+        if (SDL_GetDisplayBounds(0, &bounds) == 0)
+            x = bounds.x, y = bounds.y;
+    }
+    auto create = [this, plan, x, y](Uint32 windowFlags) {
+        return SDL_CreateWindow(m_settings.title.c_str(), x, y, plan.width, plan.height, windowFlags);
     };
     // Created for OpenGL when the renderer SDL will pick uses it, so it is made once.
     m_window = firstRendererUsesOpenGL() ? create(flags | SDL_WINDOW_OPENGL) : nullptr;

@@ -13,10 +13,11 @@ bool known(Size s) { return s.w > 0 && s.h > 0; }
 
 WindowPlan planWindow(Size wanted, Size usable, Size display, bool hasDesktop) {
     WindowPlan plan{int(wanted.w), int(wanted.h), false};
-    if (!hasDesktop || (known(display) && display.w <= 1280 && display.h <= 800)) {
-        plan.fullscreen = true;
-        return plan;
-    }
+    plan.fullscreen = !hasDesktop || (known(display) && display.w <= 1280 && display.h <= 800);
+    // The display's size, so that without a window manager to honour full screen
+    // (a bare X server) the window still covers it.
+    if (plan.fullscreen && known(display))
+        return {int(display.w), int(display.h), true};
     if (!known(usable) || (wanted.w <= usable.w && wanted.h <= usable.h))
         return plan;
     const float shrink = std::min(usable.w / wanted.w, usable.h / wanted.h);

@@ -19,7 +19,7 @@ struct WindowPlan {
 
 // A window never opens larger than the usable area (scaled down keeping its
 // shape). Small displays (no larger than 1280 x 800) and video drivers without
-// a desktop (KMSDRM) start full screen. A usable area or display with no size
+// a desktop (KMSDRM) start full screen, sized as the display. A usable area or display with no size
 // (unknown) leaves the wanted size as it is.
 WindowPlan planWindow(Size wanted, Size usable, Size display, bool hasDesktop);
 

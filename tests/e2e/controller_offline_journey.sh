@@ -51,7 +51,8 @@ focus_to() {
 }
 
 PORT=$(free_port)
-start_display
+# The handheld screen: the program starts full screen with the layout at 0.8.
+start_display 640x480
 start_server "$PORT" demo demo
 start_app "$HOOKED"
 grep -q "^pad	attached" "$SONARIA_TEST_LOG" || fail "no virtual pad: $(grep '^pad' "$SONARIA_TEST_LOG")"
@@ -74,8 +75,9 @@ xdotool key Left Down Return
 sleep 1
 [ "$(last_view)" = Home ] || fail "the keyboard moved the program while a controller is attached"
 
-# Albums (the second rail button), the first album.
-press Left Down Cross
+# Albums (the second rail button), the first album. Up to the top of the rail
+# first: where Left lands depends on the screen's layout.
+press Left Up Up Up Up Down Cross
 wait_for 5 '[ "$(last_view)" = Albums ]' || fail "Albums not shown: $(last_view)"
 sleep 2
 press Down
@@ -98,7 +100,7 @@ shot 03-downloaded
 
 # Play the first song of the album.
 press Down
-focus_to '*Undertow|*' Left 4
+focus_to 'Undertow|*' Left 4
 press Cross
 wait_for 10 'grep -q "^play	" "$SONARIA_TEST_LOG"' || fail "nothing plays"
 sleep 1

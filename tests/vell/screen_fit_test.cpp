@@ -20,9 +20,9 @@ TEST(ScreenFit, WindowFitsTheDisplayAndSmallScreensStartFullScreen)
     const PlanCase cases[] = {
         { { 1920, 1050 }, { 1920, 1080 }, true, 1280, 720, false },  // room to spare
         { { 1366, 700 }, { 1366, 768 }, true, 1244, 700, false },    // shrunk, shape kept
-        { { 640, 480 }, { 640, 480 }, true, 1280, 720, true },       // handheld
-        { { 1280, 770 }, { 1280, 800 }, true, 1280, 720, true },     // the largest small screen
-        { { 2560, 1400 }, { 2560, 1440 }, false, 1280, 720, true },  // KMSDRM: no desktop
+        { { 640, 480 }, { 640, 480 }, true, 640, 480, true },        // handheld
+        { { 1280, 770 }, { 1280, 800 }, true, 1280, 800, true },     // the largest small screen
+        { { 2560, 1400 }, { 2560, 1440 }, false, 2560, 1440, true }, // KMSDRM: no desktop
         { {}, {}, true, 1280, 720, false },                          // nothing known
     };
     for (const PlanCase& c : cases) {

@@ -177,6 +177,8 @@ int Sonaria::run()
 {
     platform::pinDirectories();
     Services& s = services();
+    // State temporaries a kill left inside writeFileAtomic; nothing has read them yet.
+    removeTemporaries(platform::dataDir(), ".tmp");
     s.store.load();
     // Temporaries of transfers cut short by the last exit; no transfer runs yet.
     for (const std::string& dir : { platform::cacheDir() + "/tracks", platform::dataDir() + "/offline",
@@ -208,6 +210,7 @@ int Sonaria::run()
     s.downloads.isOnline = [] { return services().online; };
     s.downloads.onFinished = DownloadToasts([] { return services().downloads.pending(); },
                                             s.downloads.onToast);
+    s.downloads.restore();
 
     hookNav();
     auto logo = vell::image(platform::assetPath("logo.png"));
@@ -245,12 +248,13 @@ void Sonaria::startPlayer()
 }
 
 // Running transfers are cancelled before the pools are joined, so quitting never
-// waits for a song download; completions that arrived are still delivered (a
-// download that finished gets its library entry) before the state is saved.
+// waits for a song download (the download list stays saved for the next run);
+// completions that arrived are still delivered (a download that finished gets its
+// library entry) before the state is saved.
 void Sonaria::shutDown()
 {
     Services& s = services();
-    s.downloads.cancelAll();
+    s.downloads.suspend();
     s.net.cancelAll();
     s.net.stopPools();
     s.net.poll();

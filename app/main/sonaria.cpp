@@ -577,7 +577,9 @@ void Sonaria::onFrame(float seconds)
 void Sonaria::requestTimedFrames()
 {
     const Services& s = services();
-    if (s.downloads.pending() > 0 || m_player->fetching)
+    // Waiting downloads (restored ones too) go nowhere while offline.
+    const bool downloading = s.downloads.running() > 0 || (s.online && s.downloads.pending() > 0);
+    if (downloading || m_player->fetching)
         m_engine.requestFrameIn(0.1f);
     else if (m_player->changeCount != m_player->savedCount || !s.store.pendingScrobbles.empty())
         m_engine.requestFrameIn(1.0f);

@@ -87,6 +87,12 @@ int Downloads::pending() const
         [](const std::shared_ptr<Item>& item) { return active(*item); }));
 }
 
+int Downloads::running() const
+{
+    return static_cast<int>(std::count_if(items.begin(), items.end(),
+        [](const std::shared_ptr<Item>& item) { return item->state == Item::Downloading; }));
+}
+
 void Downloads::toggle(const std::vector<Song>& songs)
 {
     if (songs.empty())
@@ -167,8 +173,7 @@ void Downloads::schedule()
 {
     if (!online())
         return;
-    int running = static_cast<int>(std::count_if(items.begin(), items.end(),
-        [](const std::shared_ptr<Item>& item) { return item->state == Item::Downloading; }));
+    int running = this->running();
     for (const auto& item : items) {
         if (running >= kMaxRunning)
             break;

@@ -86,6 +86,8 @@ public:
     std::shared_ptr<Item> find(const std::string& id) const;
     // Items waiting or downloading.
     int pending() const;
+    // Items downloading.
+    int running() const;
 
     std::vector<std::shared_ptr<Item>> items;
     int changeCount = 0;

@@ -63,7 +63,15 @@ void Store::readSettings(const Json& config)
 void Store::loadOffline()
 {
     offline.clear();
+    downloads.clear();
     for (const Json& item : readJsonArray(platform::dataDir() + "/offline.json")) {
+        if (item.has("download")) {
+            SavedDownload saved{ songFromJson(item.get("download")), item.get("failed").asBool(false),
+                item.get("error").asString("") };
+            if (!saved.song.id.empty())
+                downloads.push_back(std::move(saved));
+            continue;
+        }
         OfflineEntry entry{ songFromJson(item.get("song")), idText(item.get("file")) };
         if (!entry.song.id.empty() && platform::fileExists(entry.file))
             offline.push_back(std::move(entry));
@@ -121,6 +129,13 @@ bool Store::saveOffline() const
     for (const OfflineEntry& entry : offline) {
         Json item = Json::object();
         item.set("song", songToJson(entry.song)).set("file", entry.file);
+        list.push(std::move(item));
+    }
+    for (const SavedDownload& saved : downloads) {
+        Json item = Json::object();
+        item.set("download", songToJson(saved.song));
+        if (saved.failed)
+            item.set("failed", true).set("error", saved.error);
         list.push(std::move(item));
     }
     std::string text;

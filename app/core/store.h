@@ -13,6 +13,14 @@ struct OfflineEntry {
     std::string file;
 };
 
+// A download that had not finished when offline.json was written: waiting (a running
+// one is saved as waiting and starts again from the beginning) or failed.
+struct SavedDownload {
+    Song song;
+    bool failed = false;
+    std::string error;  // the failure's text, "" unless failed
+};
+
 // A play submission the server has not received yet.
 struct PendingScrobble {
     std::string id;  // song id
@@ -46,6 +54,9 @@ public:
     int32_t uiScale = 0;  // interface size in percent (75..200); 0 picks it from the screen
     std::vector<OfflineEntry> offline;
     int offlineCount = 0;  // bumped on every change of `offline`
+    // The download list as last saved with offline.json, in queue order; cad::Downloads
+    // restores its items from it and keeps it current.
+    std::vector<SavedDownload> downloads;
     std::vector<PendingScrobble> pendingScrobbles;  // oldest first
 
     // Creates the data, offline, covers and stream-cache directories, then reads
@@ -60,7 +71,10 @@ public:
     void addOffline(const Song& song, const std::string& file);
     // The entry for a song id, or null.
     const OfflineEntry* offlineEntry(const std::string& id) const;
-    // Writes offline.json (compact). Returns whether the file was replaced.
+    // Writes offline.json (compact): one array, the library entries {"song", "file"}
+    // first, then the saved downloads {"download": song[, "failed": true, "error"]}.
+    // Older readers drop elements without a "song", so they see only the library.
+    // Returns whether the file was replaced.
     bool saveOffline() const;
     // Writes scrobbles.json (compact), oldest first.
     bool saveScrobbles() const;

@@ -187,6 +187,8 @@ int Sonaria::run()
 {
     platform::pinDirectories();
     Services& s = services();
+    // State temporaries a kill left inside writeFileAtomic; nothing has read them yet.
+    removeTemporaries(platform::dataDir(), ".tmp");
     s.store.load();
     // Temporaries of transfers cut short by the last exit; no transfer runs yet.
     for (const std::string& dir : { platform::cacheDir() + "/tracks", platform::dataDir() + "/offline",
@@ -218,6 +220,7 @@ int Sonaria::run()
     s.downloads.isOnline = [] { return services().online; };
     s.downloads.onFinished = DownloadToasts([] { return services().downloads.pending(); },
                                             s.downloads.onToast);
+    s.downloads.restore();
 
     hookNav();
     auto logo = vell::image(platform::assetPath("logo.png"));
@@ -256,12 +259,13 @@ void Sonaria::startPlayer()
 }
 
 // Running transfers are cancelled before the pools are joined, so quitting never
-// waits for a song download; completions that arrived are still delivered (a
-// download that finished gets its library entry) before the state is saved.
+// waits for a song download (the download list stays saved for the next run);
+// completions that arrived are still delivered (a download that finished gets its
+// library entry) before the state is saved.
 void Sonaria::shutDown()
 {
     Services& s = services();
-    s.downloads.cancelAll();
+    s.downloads.suspend();
     s.net.cancelAll();
     s.net.stopPools();
     s.net.poll();
@@ -619,7 +623,9 @@ void Sonaria::onFrame(float seconds)
 void Sonaria::requestTimedFrames()
 {
     const Services& s = services();
-    if (s.downloads.pending() > 0 || m_player->fetching)
+    // Waiting downloads (restored ones too) go nowhere while offline.
+    const bool downloading = s.downloads.running() > 0 || (s.online && s.downloads.pending() > 0);
+    if (downloading || m_player->fetching)
         m_engine.requestFrameIn(0.1f);
     else if (m_player->changeCount != m_player->savedCount || !s.store.pendingScrobbles.empty())
         m_engine.requestFrameIn(1.0f);

@@ -7,7 +7,7 @@ namespace cad {
 
 namespace fs = std::filesystem;
 
-void removeTemporaries(const std::string& dir)
+void removeTemporaries(const std::string& dir, const std::string& suffix)
 {
     std::error_code error;
     fs::directory_iterator it(dir, error);
@@ -16,7 +16,7 @@ void removeTemporaries(const std::string& dir)
     for (const fs::directory_iterator end; it != end; it.increment(error)) {
         if (error)
             return;
-        const bool temporary = it->path().filename().string().ends_with(".part");
+        const bool temporary = it->path().filename().string().ends_with(suffix);
         if (temporary && !it->is_symlink(error) && it->is_regular_file(error)) {
             std::error_code ignored;
             fs::remove(it->path(), ignored);

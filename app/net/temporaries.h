@@ -10,9 +10,12 @@
 
 namespace cad {
 
-// Deletes every regular file whose name ends in ".part" directly inside `dir` (not in its
-// subfolders; links are left alone). A missing folder or a file that cannot be removed
-// is skipped.
-void removeTemporaries(const std::string& dir);
+// Deletes every regular file whose name ends in `suffix` directly inside `dir` (not in
+// its subfolders; links are left alone). A missing folder or a file that cannot be
+// removed is skipped. The state files' temporaries ("<file>.json.tmp", left by a kill
+// inside writeFileAtomic) go the same way, before the store reads anything:
+//
+//   cad::removeTemporaries(platform::dataDir(), ".tmp");
+void removeTemporaries(const std::string& dir, const std::string& suffix = ".part");
 
 } // namespace cad

@@ -87,6 +87,12 @@ int Downloads::pending() const
         [](const std::shared_ptr<Item>& item) { return active(*item); }));
 }
 
+int Downloads::running() const
+{
+    return static_cast<int>(std::count_if(items.begin(), items.end(),
+        [](const std::shared_ptr<Item>& item) { return item->state == Item::Downloading; }));
+}
+
 void Downloads::toggle(const std::vector<Song>& songs)
 {
     if (songs.empty())
@@ -121,6 +127,7 @@ void Downloads::cancel(const std::vector<Song>& songs)
         erase(item);
         ++changeCount;
     }
+    persist();
 }
 
 void Downloads::remove(const std::vector<Song>& songs)
@@ -157,6 +164,7 @@ void Downloads::queue(const std::vector<Song>& songs)
         items.push_back(std::make_shared<Item>(Item{ song, Item::Waiting, nullptr, {} }));
         ++changeCount;
     }
+    persist();
     const std::string what = songs.size() == 1 ? songs.front().title : std::to_string(songs.size()) + " songs";
     toast("Downloading " + what, "", kIconCloudDownload);
 }
@@ -165,8 +173,7 @@ void Downloads::schedule()
 {
     if (!online())
         return;
-    int running = static_cast<int>(std::count_if(items.begin(), items.end(),
-        [](const std::shared_ptr<Item>& item) { return item->state == Item::Downloading; }));
+    int running = this->running();
     for (const auto& item : items) {
         if (running >= kMaxRunning)
             break;
@@ -199,8 +206,14 @@ void Downloads::finish(const std::shared_ptr<Item>& item, const std::string& pat
     // Erased meanwhile (a widget may still hold it): the result is nobody's.
     if (std::find(items.begin(), items.end(), item) == items.end())
         return;
+    // Stopped for exit: the item stays saved as waiting for the next run.
+    if (!ok && error == kCancelled && m_suspended) {
+        item->state = Item::Waiting;
+        item->transfer.reset();
+        return;
+    }
     // The user cancelled before this result arrived: the song must not come back.
-    if (ok && item->transfer && item->transfer->cancel) {
+    if (ok && !m_suspended && item->transfer && item->transfer->cancel) {
         const OfflineEntry* saved = m_store.offlineEntry(item->song.id);
         if (!saved || saved->file != path)
             removeOwnFile(path);
@@ -209,19 +222,23 @@ void Downloads::finish(const std::shared_ptr<Item>& item, const std::string& pat
     }
     const Song song = item->song;
     if (ok) {
-        m_store.addOffline(song, path);
+        erase(item);
+        syncStore();
+        m_store.addOffline(song, path); // writes the list too
         // Covers are fetched now so they show while offline.
         if (!song.coverArt.empty()) {
             m_covers.ready(song.coverArt, 300);
             m_covers.ready(song.coverArt, 600);
         }
-        erase(item);
-    } else if (error == kCancelled) {
-        erase(item);
     } else {
-        item->state = Item::Failed;
-        item->error = error;
-        item->transfer.reset();
+        if (error == kCancelled) {
+            erase(item);
+        } else {
+            item->state = Item::Failed;
+            item->error = error;
+            item->transfer.reset();
+        }
+        persist();
     }
     ++changeCount;
     if (onFinished)
@@ -241,6 +258,49 @@ void Downloads::cancelAll()
     }
     std::erase_if(items, [](const std::shared_ptr<Item>& item) { return !item->transfer; });
     ++changeCount;
+    persist();
+}
+
+void Downloads::restore()
+{
+    items.clear();
+    for (const SavedDownload& saved : m_store.downloads) {
+        if (saved.song.id.empty() || find(saved.song.id) || m_store.offlineEntry(saved.song.id))
+            continue;
+        const int state = saved.failed ? Item::Failed : Item::Waiting;
+        items.push_back(std::make_shared<Item>(Item{ saved.song, state, nullptr, saved.failed ? saved.error : "" }));
+    }
+    ++changeCount;
+}
+
+void Downloads::suspend()
+{
+    // Ones the user cancelled already are not brought back.
+    std::erase_if(items, [](const std::shared_ptr<Item>& item) { return item->transfer && item->transfer->cancel; });
+    m_suspended = true;
+    persist();
+    for (const auto& item : items) {
+        if (item->transfer)
+            item->transfer->cancel = true;
+    }
+}
+
+void Downloads::syncStore()
+{
+    m_store.downloads.clear();
+    for (const auto& item : items) {
+        // A cancelled transfer is on its way out, unless it was stopped for exit.
+        if (!m_suspended && item->transfer && item->transfer->cancel)
+            continue;
+        const bool failed = item->state == Item::Failed;
+        m_store.downloads.push_back({ item->song, failed, failed ? item->error : "" });
+    }
+}
+
+void Downloads::persist()
+{
+    syncStore();
+    m_store.saveOffline();
 }
 
 void Downloads::deleteAll()

@@ -1,15 +1,18 @@
 #pragma once
 // cad::Downloads — songs saved for offline listening. Keeps the list of download jobs,
 // runs at most two at a time (the controller calls schedule() every frame), and records
-// each finished file in the store's offline library (offline.json). UI thread only;
-// transfers run on the Net's downloadPool.
+// each finished file in the store's offline library (offline.json). The list itself is
+// saved with offline.json on every change, so it survives a quit or a kill. UI thread
+// only; transfers run on the Net's downloadPool.
 //
+//   downloads.restore();             // at start-up, after store.load()
 //   downloads.onToast = [](auto& title, auto& detail, unsigned icon, float s) { ... };
 //   downloads.isOnline = [] { return services().online; };
 //   downloads.onFinished = DownloadToasts(...);   // app/player/download_toasts.h
 //   downloads.toggle(album.songs);   // what every download button does
 //   ... each frame: net.poll(); downloads.schedule();
 //   downloads.deleteAll();           // the "Delete all downloads?" answer
+//   downloads.suspend();             // at exit: the list is kept for the next run
 //
 // Files are only ever deleted directly inside dataDir()/offline: a library entry whose
 // path points elsewhere is dropped from the library but its file is left alone.
@@ -65,8 +68,17 @@ public:
     // offline folder) and empties the library; toasts "Downloads deleted".
     void deleteAll();
     // Raises the cancel flag of every running transfer and drops the waiting and failed
-    // items (sign-out, shutdown). Running items go when their transfer reports back.
+    // items (sign-out). Running items go when their transfer reports back.
     void cancelAll();
+    // Rebuilds the list from the store's saved downloads, in their order: waiting ones
+    // start through schedule() when online, failed ones stay failed until retried.
+    // Songs already in the library and repeated ids are skipped.
+    void restore();
+    // Shutdown: saves the list with running items as waiting, then raises the cancel
+    // flag of every running transfer. Their "cancelled" completions change nothing, so
+    // the next run downloads them again from the start; a song that finished anyway is
+    // recorded as usual.
+    void suspend();
 
     // dataDir()/offline/<safe id>.<safe suffix>
     static std::string filePath(const Song& song);
@@ -74,6 +86,8 @@ public:
     std::shared_ptr<Item> find(const std::string& id) const;
     // Items waiting or downloading.
     int pending() const;
+    // Items downloading.
+    int running() const;
 
     std::vector<std::shared_ptr<Item>> items;
     int changeCount = 0;
@@ -84,6 +98,9 @@ private:
     void queue(const std::vector<Song>& songs);
     void finish(const std::shared_ptr<Item>& item, const std::string& path, bool ok, std::string error);
     void erase(const std::shared_ptr<Item>& item);
+    // Copies the list into the store's saved downloads; persist() also writes offline.json.
+    void syncStore();
+    void persist();
     bool online() const { return isOnline && isOnline(); }
     void toast(const std::string& title, const std::string& detail, unsigned icon) const;
 
@@ -91,6 +108,7 @@ private:
     Subsonic& m_subsonic;
     Store& m_store;
     Covers& m_covers;
+    bool m_suspended = false;
     // Completions hold a weak reference: one arriving after this object is gone is dropped.
     std::shared_ptr<char> m_alive = std::make_shared<char>();
 };

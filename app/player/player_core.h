@@ -85,13 +85,15 @@ public:
     // cacheDir()/tracks/<safe id>_<streamKbps>.<mp3 | safe suffix>.
     std::string cachePath(const Song& song) const;
 
-    // Scrobbling: one submission, delivered now or kept in the store's pending list
-    // (tagged with the signed-in account). Nothing at all while the store's `scrobble`
-    // setting is off.
+    // Scrobbling: one submission, appended to the store's pending list (tagged with the
+    // signed-in account) and saved before flushScrobbles() sends anything, so a play is
+    // delivered at least once and never ahead of older ones. Nothing at all while the
+    // store's `scrobble` setting is off.
     void submitScrobble(const std::string& id, long long time);
     // Sends the oldest pending play of the signed-in account (or one recorded without
     // an account); on success, or when the server refuses that entry for good, the
-    // next one, until none is left. A transport failure keeps it for the next try.
+    // next one, until none is left; one request at a time. A transport failure keeps it
+    // for the next try.
     // Plays of other accounts wait on disk. The controller calls it at start-up and
     // when back online; tick() every 20 s.
     void flushScrobbles();

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 // The scrobble half of the player: the now-playing notice, the submission at the
-// listening threshold, and the pending plays sent one at a time.
+// listening threshold, and the pending plays sent one at a time, oldest first.
 namespace cad {
 
 void PlayerCore::countListening(double seconds)
@@ -33,19 +33,11 @@ void PlayerCore::submitScrobble(const std::string& id, long long time)
 {
     if (!m_store.scrobble)
         return;
-    PendingScrobble entry{id, time, account()};
-    if (!isOnline()) {
-        m_store.pendingScrobbles.push_back(std::move(entry));
-        m_store.saveScrobbles();
-        return;
-    }
-    std::weak_ptr<char> alive = m_lifetime;
-    m_subsonic.scrobble(id, time, true, [this, alive, entry](bool ok) {
-        if (ok || alive.expired())
-            return;
-        m_store.pendingScrobbles.push_back(entry);
-        m_store.saveScrobbles();
-    });
+    // On disk before anything is sent, so a kill while the request is out loses
+    // nothing; the one sender keeps plays in the order they were made.
+    m_store.pendingScrobbles.push_back({id, time, account()});
+    m_store.saveScrobbles();
+    flushScrobbles();
 }
 
 void PlayerCore::flushScrobbles()

@@ -189,3 +189,36 @@ TEST(Store, PendingScrobblesKeepTheirAccount)
         R"([{"id":"a","time":5},{"id":"b","time":6,"account":"http://h\nann"}])");
     EXPECT_EQ(loaded().pendingScrobbles, store.pendingScrobbles);
 }
+
+// Unfinished downloads ride in offline.json after the library, under a key older readers
+// skip (they keep only elements with a song id in "song"); an older file has none.
+TEST(Store, SavedDownloadsFollowTheLibraryInOfflineJson)
+{
+    TempHome home;
+    const std::string kept = home.dataDir() + "/offline/s1.mp3";
+    ASSERT_TRUE(platform::writeFileAtomic(kept, "audio"));
+    Store store = loaded();
+    cad::Song s1, s2, s3;
+    s1.id = "s1";
+    s2.id = "s2";
+    s3.id = "s3";
+    store.offline = { { s1, kept } };
+    store.downloads = { { s2, false, "" }, { s3, true, "HTTP 500" } };
+    ASSERT_TRUE(store.saveOffline());
+    const std::string text = platform::readFile(home.dataDir() + "/offline.json");
+    EXPECT_NE(text.find(R"(},{"download":{"id":"s2",)"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"(},"failed":true,"error":"HTTP 500"})"), std::string::npos) << text;
+    Store again = loaded();
+    ASSERT_EQ(again.offline.size(), 1u);
+    ASSERT_EQ(again.downloads.size(), 2u);
+    EXPECT_EQ(again.downloads[0].song.id, "s2");
+    EXPECT_FALSE(again.downloads[0].failed);
+    EXPECT_EQ(again.downloads[1].song.id, "s3");
+    EXPECT_TRUE(again.downloads[1].failed);
+    EXPECT_EQ(again.downloads[1].error, "HTTP 500");
+
+    writeState(home, "offline.json", "[{\"song\":{\"id\":\"s1\"},\"file\":\"" + kept + "\"},{\"download\":{}}]");
+    again = loaded();
+    EXPECT_EQ(again.offline.size(), 1u);
+    EXPECT_TRUE(again.downloads.empty()); // no id: nothing to download
+}

@@ -1,5 +1,6 @@
 # Saved credentials and a server that is down at start: the offline page and the
-# "Offline mode" toast; the server coming back is noticed by the silent ping.
+# "Offline mode" toast; the server coming back is noticed by the silent ping. A state
+# temporary left by a kill inside an atomic write is swept at start-up.
 # Runs sonaria-testhooks with the controller's clock 30 times faster, so the
 # 30 s retry comes after about a second.
 source "$(dirname "$0")/common.bash"
@@ -19,11 +20,13 @@ cat >"$CONFIG" <<JSON
   "token": "$TOKEN"
 }
 JSON
+echo '{"songs":[' >"$DATA_DIR/queue.json.tmp"
 
 start_display
 start_app "$HOOKED"
 wait_for 10 'grep -q "^toast	Offline mode	Couldn.t reach the server" "$SONARIA_TEST_LOG"' || fail "no offline toast"
 grep -q "^view	Offline" "$SONARIA_TEST_LOG" || fail "the offline page was not selected"
+[ -e "$DATA_DIR/queue.json.tmp" ] && fail "the state temporary was not swept at start-up"
 grep -q "^view	Home" "$SONARIA_TEST_LOG" && fail "the home page was shown while offline"
 shot 1-offline
 # Several retries fail quietly while the server stays down.

@@ -146,7 +146,8 @@ TEST_F(ThreadedPlayerNet, PlaysAreAnnouncedOnceAndSubmittedAtTheThreshold)
     ASSERT_TRUE(playing());
     advance(1);
     advance(1); // 2 s heard of a 2.5 s song
-    ASSERT_TRUE(runUntil([&] { return server.scrobbles().size() == 2; }));
+    // The play stays pending until the server's answer is in.
+    ASSERT_TRUE(runUntil([&] { return server.scrobbles().size() == 2 && !player->flushInFlight; }));
     auto sent = server.scrobbles(); // two requests in flight together: any order
     std::sort(sent.begin(), sent.end(), [](const auto& a, const auto& b) { return a.submission < b.submission; });
     EXPECT_FALSE(sent[0].submission);

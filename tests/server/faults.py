@@ -9,6 +9,7 @@ FAULT_DEFAULTS = {
     "status": 0, "emptyBody": False, "subsonicError": False, "errorCode": 70,
     "errorMessage": "The requested data was not found", "body": None,
     "contentType": "", "chunked": False, "dropAfterBytes": -1, "throttleBytesPerSecond": 0,
+    "stall": False,
 }
 
 REQUEST_LOG_LIMIT = 10000
@@ -47,6 +48,8 @@ class FaultBook:
     def __init__(self):
         self.lock = threading.Lock()
         self.faults = []
+        self.cleared = threading.Condition(self.lock)
+        self.clears = 0  # how many times the faults were cleared; stalled requests wait for it
 
     def add(self, faults):
         with self.lock:
@@ -55,6 +58,13 @@ class FaultBook:
     def clear(self):
         with self.lock:
             self.faults = []
+            self.clears += 1
+            self.cleared.notify_all()
+
+    def stall(self, fault):
+        """Holds a request taken under a stall fault until the faults are next cleared."""
+        with self.lock:
+            self.cleared.wait_for(lambda: self.clears != fault["clears"])
 
     def list(self):
         with self.lock:
@@ -68,7 +78,7 @@ class FaultBook:
                         fault["times"] -= 1
                         if fault["times"] == 0:
                             self.faults.remove(fault)
-                    return dict(fault)
+                    return dict(fault, clears=self.clears)
         return None
 
 

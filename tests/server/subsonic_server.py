@@ -130,6 +130,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "faulted": fault is not None, "time": time.time()})
         if fault and fault["delaySeconds"] > 0:
             time.sleep(fault["delaySeconds"])
+        if fault and fault["stall"]:
+            self.server.faults.stall(fault)  # never answered nor carried out: the connection just closes
+            return self.drop_connection()
         reply = self.api_reply(endpoint, Params(pairs))
         if reply.status == 200 and ("Accept-Ranges", "bytes") in reply.headers and self.headers.get("Range"):
             reply = apply_range(reply, self.headers["Range"])

@@ -94,6 +94,7 @@ Json faultToJson(const Fault& fault)
         {"chunked", fault.chunked},
         {"dropAfterBytes", fault.dropAfterBytes},
         {"throttleBytesPerSecond", fault.throttleBytesPerSecond},
+        {"stall", fault.stall},
     };
     json["body"] = fault.body ? Json(*fault.body) : Json(nullptr);
     return json;

@@ -55,6 +55,8 @@ struct Fault {
     bool chunked = false;           // chunked transfer encoding instead of Content-Length
     long long dropAfterBytes = -1;  // >= 0: close the connection after this many body bytes
     long long throttleBytesPerSecond = 0; // > 0: send the body no faster than this
+    bool stall = false;             // accept the request, never answer nor carry it out; the
+                                    // connection closes when the faults are next cleared
 };
 
 struct RecordedRequest {

@@ -53,12 +53,12 @@ wait_for 15 '[ "$(last_view)" = Home ]' || fail "not signed in"
 expect_pc "'/org/sonaria/track/_2E_2E_2Fx_20y'" metadata mpris:trackid
 expect_pc "Hostile" metadata xesam:title
 expect_pc "Stopped" status
-pc --follow status >"$WORK/follow.log" &
+stdbuf -oL playerctl -p sonaria --follow status >"$WORK/follow.log" 2>&1 &
 FOLLOW_PID=$!
 
 # The stream arrives slowly: the second start below happens while it is fetched.
 curl -s -X POST "http://127.0.0.1:$SERVER_PORT/__test/faults" \
-    -d '{"endpoint": "stream", "times": 1, "throttleBytesPerSecond": 150000}' >/dev/null
+    -d '{"endpoint": "stream", "times": 1, "throttleBytesPerSecond": 250000}' >/dev/null
 pc next >/dev/null
 expect_pc "Noon" metadata xesam:title
 expect_pc "Aurora Lane" metadata xesam:artist
@@ -94,8 +94,14 @@ expect_pc "Paused" status
 pc play-pause >/dev/null
 expect_pc "Playing" status
 
+dbus-monitor "type='signal',interface='org.mpris.MediaPlayer2.Player',member='Seeked'" >"$WORK/seeked.log" 2>&1 &
+MONITOR_PID=$!
+sleep 0.3
 pc position 30 >/dev/null
 wait_for 5 'awk -v p="$(pc position)" "BEGIN { exit !(p >= 29.5 && p < 34) }"' || fail "position $(pc position)"
+wait_for 5 'grep -qE "int64 (29[0-9]{6}|30[0-9]{6})$" "$WORK/seeked.log"' || fail "no Seeked signal: $(cat "$WORK/seeked.log")"
+kill "$MONITOR_PID" 2>/dev/null
+wait "$MONITOR_PID" 2>/dev/null
 pc shuffle On >/dev/null
 expect_pc "On" shuffle
 pc loop Track >/dev/null
@@ -111,7 +117,7 @@ expect_pc "Playing" status
 sleep 0.5
 kill "$FOLLOW_PID" 2>/dev/null
 wait "$FOLLOW_PID" 2>/dev/null
-tr '\n' ' ' <"$WORK/follow.log" | grep -q "Stopped Playing Paused Playing Paused Playing" \
+uniq "$WORK/follow.log" | tr '\n' ' ' | grep -q "Stopped Playing Paused Playing Paused Playing" \
     || fail "playerctl --follow saw: $(tr '\n' ' ' <"$WORK/follow.log")"
 
 stop_app

@@ -2,6 +2,11 @@
 
 #include <SDL.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -45,6 +50,29 @@ bool present(const fs::path& path)
 {
     std::error_code ec;
     return fs::exists(fs::status(path, ec));
+}
+
+std::atomic<FileObserver> g_observer{nullptr};
+
+void observe(const char* operation, const std::string& path)
+{
+    if (FileObserver observer = g_observer.load())
+        observer(operation, path);
+}
+
+// Every byte of `content` to `fd`, retrying short and interrupted writes.
+bool writeAll(int fd, const std::string& content)
+{
+    size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 std::string executableDir()
@@ -124,21 +152,56 @@ std::string readFile(const std::string& path)
 
 bool writeFileAtomic(const std::string& path, const std::string& content)
 {
-    size_t slash = path.rfind('/');
-    if (slash != std::string::npos)
-        makeDirs(path.substr(0, slash));
-    std::string temporary = path + ".tmp";
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out)
+    const std::string dir = parentDir(path);
+    makeDirs(dir);
+    const std::string temporary = path + ".tmp";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
         return false;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    // A short write (full disk, size limit) must not replace a good file with a cut one.
-    if (!out) {
+    // A short write (full disk, size limit) or a failed flush must not replace a good
+    // file with a cut one.
+    bool ok = writeAll(fd, content) && syncDescriptor(fd, temporary);
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || !renameFile(temporary, path)) {
         removeFile(temporary);
         return false;
     }
-    return renameFile(temporary, path);
+    syncDirectory(dir);
+    return true;
+}
+
+bool syncDescriptor(int fd, const std::string& path)
+{
+    observe("fsync", path);
+    while (::fsync(fd) != 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return true;
+}
+
+bool syncDirectory(const std::string& path)
+{
+    observe("fsync-dir", path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    return ok;
+}
+
+std::string parentDir(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void setFileObserver(FileObserver observer)
+{
+    g_observer.store(observer);
 }
 
 bool makeDirs(const std::string& path)
@@ -178,6 +241,7 @@ bool removeTree(const std::string& path)
 
 bool renameFile(const std::string& from, const std::string& to)
 {
+    observe("rename", to);
     std::error_code ec;
     fs::rename(from, to, ec);
     return !ec;

@@ -31,10 +31,24 @@ std::string fontPath();
 
 // The whole file as bytes; empty when it cannot be opened.
 std::string readFile(const std::string& path);
-// Writes `path` + ".tmp" and renames it over `path` only when every byte was written and
-// the file closed cleanly; otherwise the ".tmp" is removed and the old file stays as it
-// was. Creates the parent directory first. Returns whether `path` now holds `content`.
+// Writes `path` + ".tmp", flushes it to the disk and renames it over `path` only when
+// every byte was written, flushed and the file closed cleanly; otherwise the ".tmp" is
+// removed and the old file stays as it was. The folder is flushed after the rename, so a
+// power loss leaves either the old or the new content, never an empty file. Creates the
+// parent directory first. Returns whether `path` now holds `content`.
 bool writeFileAtomic(const std::string& path, const std::string& content);
+
+// fsync of an open descriptor; `path` only names it to the observer.
+bool syncDescriptor(int fd, const std::string& path);
+// fsync of a directory, so a rename or a new entry in it survives a power loss.
+bool syncDirectory(const std::string& path);
+// The directory part of `path` ("." when it has none).
+std::string parentDir(const std::string& path);
+
+// Test seam: when set, called with "fsync", "fsync-dir" or "rename" and the path (the
+// rename's target) just before each of those operations, from whichever thread does it.
+using FileObserver = void (*)(const char* operation, const std::string& path);
+void setFileObserver(FileObserver observer);
 
 // Creates the directory and its missing parents; an existing directory is fine.
 bool makeDirs(const std::string& path);

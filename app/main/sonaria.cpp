@@ -1,8 +1,11 @@
 #include "app/main/sonaria.h"
 
+#include "app/core/instance_lock.h"
 #include "app/core/platform.h"
 #include "app/core/platform_hooks.h"
 #include "app/main/connecting_view.h"
+#include "app/main/media_controls.h"
+#include "app/main/single_instance.h"
 #include "app/main/test_hooks.h"
 #include "app/net/temporaries.h"
 #include "app/player/download_toasts.h"
@@ -171,9 +174,12 @@ private:
     void shutDown();
     void requestTimedFrames();
 
+    // Held for the whole run: one Sonaria per data folder.
+    InstanceLock m_instance;
     vell::Engine m_engine;
     // After the engine: the player plays through the engine's music player and must go first.
     std::unique_ptr<PlayerCore> m_player;
+    MediaControls m_media;
     vell::Shell* m_shell = nullptr;
     std::array<NavEntry, kSlotCount> m_slots;
     vell::ViewPtr m_loginView;
@@ -186,6 +192,9 @@ private:
 int Sonaria::run()
 {
     platform::pinDirectories();
+    // Before anything in the data folder is read or swept: it may be another run's.
+    if (const int status = claimDataFolder(m_instance); status >= 0)
+        return status;
     Services& s = services();
     // State temporaries a kill left inside writeFileAtomic; nothing has read them yet.
     removeTemporaries(platform::dataDir(), ".tmp");
@@ -214,6 +223,7 @@ int Sonaria::run()
         useKeyboardNames();
 
     startPlayer();
+    m_instance.setNote(m_media.start(*m_player, m_engine));
     trimStreamCache(platform::cacheDir() + "/tracks");
     s.downloads.onToast = [](const std::string& title, const std::string& detail, unsigned icon,
                              float seconds) { cad::toast(title, detail, icon, seconds); };
@@ -275,6 +285,7 @@ void Sonaria::shutDown()
     s.downloads.onFinished = nullptr;
     s.downloads.onToast = nullptr;
     s.downloads.isOnline = nullptr;
+    m_media.stop();
     s.player = nullptr;
     m_player.reset();
     s.net.wake = nullptr;
@@ -596,6 +607,7 @@ void Sonaria::onFrame(float seconds)
     s.net.poll();
     s.downloads.schedule();
     m_player->tick(seconds);
+    m_media.frame();
     for (auto& slot : m_slots) {
         if (slot.page)
             slot.page->tick(seconds);

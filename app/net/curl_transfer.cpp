@@ -194,7 +194,12 @@ FetchOutcome fetch(const std::string& url, const std::string& path, const std::s
     }
     PerformResult result = performIntoFile(curl.get(), file, transfer, url, insecure);
     curl.reset();
-    result.writeFailed = std::fclose(file) != 0;
+    // A file about to be renamed into place is flushed to the disk first: after a power
+    // loss the finished name must never hold a short or empty song.
+    bool synced = true;
+    if (result.code == CURLE_OK && !transfer.cancel.load())
+        synced = std::fflush(file) == 0 && platform::syncDescriptor(fileno(file), partPath);
+    result.writeFailed = std::fclose(file) != 0 || !synced;
     return decide(result, transfer, partPath, path);
 }
 
@@ -274,6 +279,7 @@ FetchOutcome finalizeDownload(const std::string& partPath, const std::string& pa
     }
     if (!platform::renameFile(partPath, path))
         return {false, "cannot finalize file"};
+    platform::syncDirectory(platform::parentDir(path));
     return {true, {}};
 }
 

@@ -321,6 +321,17 @@ void PlayerCore::setShuffle(bool on)
     ++changeCount;
 }
 
+void PlayerCore::stop()
+{
+    ++playGeneration;
+    cancelStream();
+    m_music.stop();
+    active = false;
+    fetching = false;
+    awaitingStart = false;
+    ++changeCount;
+}
+
 void PlayerCore::cycleRepeat()
 {
     repeat = repeat == Off ? All : repeat == All ? One : Off;

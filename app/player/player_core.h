@@ -58,6 +58,9 @@ public:
     void next();     // wraps to the first song whatever the repeat mode
     void previous(); // restarts the song when more than 3 s in
     void togglePause();
+    // Halts playback and forgets the position; the queue and index stay, so the next
+    // togglePause plays the current song from its start.
+    void stop();
     void setShuffle(bool on);
     void toggleShuffle() { setShuffle(!shuffle); }
     void cycleRepeat(); // Off -> All -> One -> Off

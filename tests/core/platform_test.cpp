@@ -1,5 +1,6 @@
 #include "app/core/platform.h"
 
+#include "support/file_observer.h"
 #include "support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -188,6 +189,26 @@ TEST(Platform, AtomicWriteCutShortKeepsTheOldFile)
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut write was reported as success";
     EXPECT_EQ(platform::readFile(path), old);
     EXPECT_FALSE(platform::fileExists(path + ".tmp"));
+}
+
+// A power loss must find either the old or the new content: the temporary reaches the
+// disk before it replaces the file, and the folder's new entry after.
+TEST(Platform, AtomicWriteFlushesBeforeTheRenameAndTheFolderAfter)
+{
+    TempDir dir;
+    const std::string path = dir.file("offline.json");
+    writePlain(path, "old");
+    std::vector<std::string> lines;
+    {
+        testing_support::FileOperations operations;
+        ASSERT_TRUE(platform::writeFileAtomic(path, "new"));
+        lines = operations.lines();
+    }
+    const std::vector<std::string> expected { "fsync " + path + ".tmp", "rename " + path, "fsync-dir " + dir.path() };
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(platform::readFile(path), "new");
+    EXPECT_EQ(platform::parentDir("name"), ".");
+    EXPECT_EQ(platform::parentDir("/top"), "/");
 }
 
 TEST(Platform, FileHelpersReportFailureByValue)

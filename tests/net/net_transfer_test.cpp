@@ -1,6 +1,7 @@
 #include "app/net/curl_transfer.h"
 #include "app/net/subsonic.h"
 #include "net/net_test_helpers.h"
+#include "support/file_observer.h"
 #include "support/subsonic_test_server.h"
 #include "support/temp_home.h"
 
@@ -255,6 +256,26 @@ TEST_F(NetDownload, WriteErrorsAreFailures)
     EXPECT_FALSE(streamed.ok);
     EXPECT_EQ(streamed.error, curl_easy_strerror(CURLE_WRITE_ERROR));
     EXPECT_FALSE(exists(path));
+}
+
+// A finished download reaches the disk before its final name appears, so a power loss
+// never leaves a short song under that name; a failed one is never flushed.
+TEST_F(NetDownload, FlushesTheFileBeforeTheRenameAndTheFolderAfter)
+{
+    const std::string path = home.path() + "/offline/tr-1.mp3";
+    const std::string part = path + ".1.part";
+    std::vector<std::string> lines;
+    {
+        testing_support::FileOperations operations;
+        cad::Transfer done;
+        ASSERT_TRUE(cad::fetchToFile(fileUrl(), path, part, done, false).ok);
+        cad::Transfer missing;
+        EXPECT_FALSE(cad::fetchToFile(closedPortUrl(), path + "2", part, missing, false).ok);
+        lines = operations.lines();
+    }
+    const std::vector<std::string> expected { "fsync " + part, "rename " + path, "fsync-dir " + home.path() + "/offline" };
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(slurp(path), mediaFile());
 }
 
 TEST_F(NetDownload, CancelStopsMidTransfer)

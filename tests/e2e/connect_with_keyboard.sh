@@ -20,7 +20,9 @@ wait_for 10 '[ -s "$CONFIG" ]' || fail "config.json was not written"
 sleep 1.5
 shot 3-main
 
-[ "$(grep -c '' "$CONFIG")" -eq 13 ] || fail "config.json is not the 13-line form: $(cat "$CONFIG")"
+# Indented by 2: one line per member between the braces.
+MEMBERS=$(python3 -c 'import json, sys; print(len(json.load(open(sys.argv[1]))))' "$CONFIG")
+[ "$(grep -c '' "$CONFIG")" -eq $((MEMBERS + 2)) ] || fail "config.json is not one member per line: $(cat "$CONFIG")"
 [ "$(json_field "$CONFIG" url)" = "http://127.0.0.1:$SERVER_PORT" ] || fail "url: $(json_field "$CONFIG" url)"
 [ "$(json_field "$CONFIG" user)" = "tester" ] || fail "user"
 SALT=$(json_field "$CONFIG" salt)

@@ -57,6 +57,7 @@ void Store::readSettings(const Json& config)
     palette = truncateToInt32(config.get("palette").asNumber(0));
     offlineForced = config.get("offlineForced").asBool(false);
     insecure = config.get("insecure").asBool(false);
+    syncPlayQueue = config.get("syncPlayQueue").asBool(true);
 }
 
 void Store::loadOffline()
@@ -92,7 +93,8 @@ Json Store::settingsJson() const
         .set("dark", dark)
         .set("palette", palette)
         .set("offlineForced", offlineForced)
-        .set("insecure", insecure);
+        .set("insecure", insecure)
+        .set("syncPlayQueue", syncPlayQueue);
     return config;
 }
 

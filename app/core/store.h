@@ -43,6 +43,7 @@ public:
     int32_t palette = 0;
     bool offlineForced = false;
     bool insecure = false;  // no TLS certificate verification
+    bool syncPlayQueue = true;  // keep the play queue on the server too
     std::vector<OfflineEntry> offline;
     int offlineCount = 0;  // bumped on every change of `offline`
     std::vector<PendingScrobble> pendingScrobbles;  // oldest first

@@ -3,10 +3,12 @@
 #include "app/core/platform.h"
 #include "app/core/platform_hooks.h"
 #include "app/main/connecting_view.h"
+#include "app/main/resume_offer.h"
 #include "app/main/test_hooks.h"
 #include "app/net/temporaries.h"
 #include "app/player/download_toasts.h"
 #include "app/player/player_core.h"
+#include "app/player/queue_sync.h"
 #include "app/player/stream_cache_trim.h"
 #include "app/ui/pages/albums_page.h"
 #include "app/ui/app_styles.h"
@@ -164,6 +166,8 @@ private:
     vell::Engine m_engine;
     // After the engine: the player plays through the engine's music player and must go first.
     std::unique_ptr<PlayerCore> m_player;
+    std::unique_ptr<QueueSync> m_sync; // the queue on the server, after the player it reads
+    ResumeOffer m_resumeOffer;
     vell::Shell* m_shell = nullptr;
     std::array<NavEntry, kSlotCount> m_slots;
     vell::ViewPtr m_loginView;
@@ -239,6 +243,13 @@ void Sonaria::startPlayer()
     s.store.volume = std::clamp(s.store.volume, 0.0f, 1.0f);
     m_engine.music().setVolume(s.store.volume);
     m_player->restoreQueue();
+    m_sync = std::make_unique<QueueSync>(s.subsonic, s.store, *m_player);
+    m_sync->onOffer = [this](const Subsonic::PlayQueue& queue) {
+        m_resumeOffer.show(m_engine, queue, [this] {
+            if (m_sync->accept() && nav().showNowPlaying)
+                nav().showNowPlaying();
+        });
+    };
     m_player->onMessage = [](const std::string& message) {
         cad::toast("Playback problem", message, kErrorIcon, 5.0f);
     };
@@ -250,6 +261,7 @@ void Sonaria::startPlayer()
 void Sonaria::shutDown()
 {
     Services& s = services();
+    m_sync->saveAtQuit(s.net);
     s.downloads.cancelAll();
     s.net.cancelAll();
     s.net.stopPools();
@@ -261,6 +273,7 @@ void Sonaria::shutDown()
     s.downloads.onToast = nullptr;
     s.downloads.isOnline = nullptr;
     s.player = nullptr;
+    m_sync.reset();
     m_player.reset();
     s.net.wake = nullptr;
     s.engine = nullptr;
@@ -422,6 +435,8 @@ void Sonaria::updateOnline(bool announce)
     s.online = online;
     s.covers.offline = !online;
     m_player->offline = !online;
+    s.lyrics.offline = !online;
+    m_sync->setOnline(online && m_started);
     if (changed && online)
         m_player->flushScrobbles();
     if (!changed || !announce || !m_started)
@@ -546,6 +561,8 @@ void Sonaria::onFrame(float seconds)
     s.net.poll();
     s.downloads.schedule();
     m_player->tick(seconds);
+    m_sync->tick();
+    m_resumeOffer.tick(m_engine);
     for (auto& slot : m_slots) {
         if (slot.page)
             slot.page->tick(seconds);
@@ -575,7 +592,7 @@ void Sonaria::requestTimedFrames()
     const Services& s = services();
     if (s.downloads.pending() > 0 || m_player->fetching)
         m_engine.requestFrameIn(0.1f);
-    else if (m_player->changeCount != m_player->savedCount || !s.store.pendingScrobbles.empty())
+    else if (m_player->changeCount != m_player->savedCount || !s.store.pendingScrobbles.empty() || m_sync->busy())
         m_engine.requestFrameIn(1.0f);
 }
 

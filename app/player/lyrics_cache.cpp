@@ -35,7 +35,7 @@ void LyricsCache::retry(const Song& song)
     auto found = m_entries.find(song.id);
     if (found != m_entries.end() && found->second.state != Failed)
         return;
-    m_entries[song.id] = Entry {};
+    m_entries.erase(song.id);
     get(song);
 }
 

@@ -101,7 +101,7 @@ void LyricsView::highlight(int line)
             lines[static_cast<size_t>(i)]->style().color = vell::colorToken(token);
     };
     paint(currentLine, "onSurfaceVariant");
-    paint(line, "onSurface");
+    paint(line, "primary");
     currentLine = line;
 }
 

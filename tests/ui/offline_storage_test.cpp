@@ -367,10 +367,12 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     chips[2]->onChange(true); // Mint
     chips[7]->onChange(true); // 128k
     chips[6]->onChange(false); // a deselection does nothing
-    auto toggles = all<vell::Toggle>(*page->root); // dark, scrobble, offline, insecure
-    ASSERT_EQ(toggles.size(), 4u);
-    toggles[2]->onChange(true);
+    auto toggles = all<vell::Toggle>(*page->root); // dark, scrobble, sync play queue, offline, insecure
+    ASSERT_EQ(toggles.size(), 5u);
+    EXPECT_TRUE(toggles[2]->checked);
+    toggles[2]->onChange(false);
     toggles[3]->onChange(true);
+    toggles[4]->onChange(true);
     toggles[0]->onChange(false);
     EXPECT_EQ(engine->theme().mode(), 1);
     EXPECT_TRUE(cad::services().net.insecure);
@@ -385,6 +387,7 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     EXPECT_EQ(saved.get("streamKbps").asNumber(0), 128);
     EXPECT_TRUE(saved.get("offlineForced").asBool(false));
     EXPECT_FALSE(saved.get("dark").asBool(true));
+    EXPECT_FALSE(saved.get("syncPlayQueue").asBool(true));
 
     // The volume goes to the store and the player, not to the file.
     all<vell::Slider>(*page->root).front()->setValue(nullptr, 0.25f);

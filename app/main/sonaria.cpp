@@ -437,8 +437,10 @@ void Sonaria::updateOnline(bool announce)
     m_player->offline = !online;
     s.lyrics.offline = !online;
     m_sync->setOnline(online && m_started);
-    if (changed && online)
+    if (changed && online) {
         m_player->flushScrobbles();
+        s.lyrics.forgetFailures();
+    }
     if (!changed || !announce || !m_started)
         return;
     if (online)

@@ -39,6 +39,12 @@ void LyricsCache::retry(const Song& song)
     get(song);
 }
 
+void LyricsCache::forgetFailures()
+{
+    if (std::erase_if(m_entries, [](const auto& item) { return item.second.state == Failed; }) > 0)
+        ++changeCount;
+}
+
 bool LyricsCache::readSaved(const Song& song, Entry& entry) const
 {
     const OfflineEntry* download = m_store.offlineEntry(song.id);

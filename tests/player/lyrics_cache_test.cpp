@@ -106,7 +106,10 @@ TEST_F(ThreadedLyricsCache, StructuredOnceEachThenSavedBesideADownloadForOffline
     EXPECT_EQ(again.get(kHaze).state, LyricsCache::Failed);
     EXPECT_EQ(again.get(kHaze).error, "Lyrics aren't available offline");
     again.offline = false;
-    again.retry(kHaze);
+    again.forgetFailures();
+    EXPECT_EQ(again.get(kDawn).state, LyricsCache::Ready) << "kept";
+    EXPECT_EQ(again.get(kHaze).state, LyricsCache::Loading) << "fetched again";
+    again.retry(kHaze); // nothing while it loads
     EXPECT_EQ(again.get(kHaze).state, LyricsCache::Loading);
     EXPECT_EQ(await(again, kHaze).state, LyricsCache::Ready);
 

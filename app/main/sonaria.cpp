@@ -467,6 +467,7 @@ void Sonaria::signOut()
 {
     Services& s = services();
     m_player->clear();
+    s.lyrics.clear();
     s.downloads.cancelAll();
     s.store.url.clear();
     s.store.user.clear();

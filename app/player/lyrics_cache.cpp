@@ -39,6 +39,16 @@ void LyricsCache::retry(const Song& song)
     get(song);
 }
 
+void LyricsCache::clear()
+{
+    m_entries.clear();
+    m_waiting.clear();
+    m_support = NotAsked;
+    m_supportServer.clear();
+    m_queueHash = 0;
+    ++changeCount;
+}
+
 void LyricsCache::forgetFailures()
 {
     if (std::erase_if(m_entries, [](const auto& item) { return item.second.state == Failed; }) > 0)

@@ -42,6 +42,8 @@ public:
     const Entry& get(const Song& song);
     // Fetches a failed song's lyrics again.
     void retry(const Song& song);
+    // Forgets everything, replies on their way included (signing out).
+    void clear();
     // Forgets every failure, so those songs are fetched again when next shown (back online).
     void forgetFailures();
     // Forgets songs no longer in `queue` and saves known lyrics beside new downloads;

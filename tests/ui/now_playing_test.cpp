@@ -326,6 +326,7 @@ TEST_F(NowPlaying, LyricsFollowTheCurrentSongSayWhenThereAreNoneAndRetry)
     s.store.user = server.user();
     s.store.token = "set";
     s.lyrics.language = "en";
+    s.lyrics.clear(); // of earlier tests in this process, on their own servers
     auto panel = std::make_shared<cad::NowPlayingPanel>();
     panel->build();
     panel->toggleLyrics();

@@ -8,12 +8,15 @@
 namespace vell {
 
 // One button binding: while no dialog or drawer is open, pressing `button`
-// runs `action`. `showHint` lists it in the hint bar under `label`.
+// runs `action`. `showHint` lists it in the hint bar under `label`. A global
+// binding marked `first` runs (and is listed) before the current view's own
+// bindings: for a passing offer that must answer wherever the user is.
 struct Binding {
     int32_t button = 0;
     std::string label;
     std::function<void()> action;
     bool showHint = false;
+    bool first = false;
 };
 
 } // namespace vell

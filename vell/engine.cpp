@@ -480,9 +480,9 @@ void Engine::updateHints() {
     if (m_shell->hasOpenLayer() || m_shell->drawerOpen()) {
         hints.push_back({Circle, "Close"});
     } else {
-        auto addFrom = [&hints](const std::vector<Binding>& bindings) {
+        auto addFrom = [&hints](const std::vector<Binding>& bindings, bool firstOnly = false) {
             for (const Binding& b : bindings) {
-                if (!b.showHint)
+                if (!b.showHint || (firstOnly && !b.first))
                     continue;
                 bool listed = std::any_of(hints.begin(), hints.end(),
                                           [&](const Hint& h) { return h.button == b.button; });
@@ -490,6 +490,7 @@ void Engine::updateHints() {
                     hints.push_back({b.button, b.label});
             }
         };
+        addFrom(m_bindings, true);
         if (ViewPtr view = m_shell->currentView())
             addFrom(view->bindings);
         addFrom(m_bindings);

@@ -151,7 +151,8 @@ private:
 
     void dispatchButtons();
     bool dispatchButton(int button);
-    bool runBindings(const std::vector<Binding>& bindings, int button);
+    // Runs the bindings of `button` (only those marked `first` when `firstOnly`).
+    bool runBindings(const std::vector<Binding>& bindings, int button, bool firstOnly = false);
     void moveFocus(int direction);
     void dispatchPointer(float dt);
     void setHovered(Widget* widget);

@@ -56,11 +56,11 @@ void Engine::dispatchButtons() {
     }
 }
 
-bool Engine::runBindings(const std::vector<Binding>& bindings, int button) {
+bool Engine::runBindings(const std::vector<Binding>& bindings, int button, bool firstOnly) {
     // Copied first: an action may replace the view and its bindings.
     std::vector<std::function<void()>> actions;
     for (const Binding& b : bindings)
-        if (b.button == button && b.action)
+        if (b.button == button && b.action && (b.first || !firstOnly))
             actions.push_back(b.action);
     for (auto& action : actions)
         action();
@@ -81,6 +81,8 @@ bool Engine::dispatchButton(int button) {
         }
     }
     if (!modal) {
+        if (runBindings(std::vector<Binding>(m_bindings), button, true))
+            return true;
         ViewPtr view = m_shell->currentView();
         if (view && runBindings(view->bindings, button))
             return true;

@@ -195,6 +195,11 @@ const Shell::Layer* Shell::topLayer() const {
 // ---- Toasts ----
 
 void Shell::toast(const std::string& title, const std::string& bodyText, uint32_t icon, float seconds) {
+    toast(title, bodyText, icon, seconds, {});
+}
+
+WidgetPtr Shell::toast(const std::string& title, const std::string& bodyText, uint32_t icon, float seconds,
+                       std::function<void()> onTap) {
     auto widget = container("toast", Direction::Row);
     widget->style().gap = 14.0f;
     widget->style().align = Align::Center;
@@ -211,9 +216,31 @@ void Shell::toast(const std::string& title, const std::string& bodyText, uint32_
     entry.widget = widget;
     entry.spring = makeSpring(0, 1, 460, 0.5f, 0.002f);
     entry.remaining = seconds;
+    if (onTap) {
+        Widget* self = widget.get();
+        widget->onClick = [this, self, onTap = std::move(onTap)] {
+            closeToast(self);
+            onTap();
+        };
+    }
     toasts.push_back(std::move(entry));
     while (toasts.size() > kMaxToasts)
         toasts.erase(toasts.begin());
+    return widget;
+}
+
+void Shell::closeToast(const Widget* widget) {
+    for (Toast& t : toasts) {
+        if (t.widget.get() == widget && !t.closing) {
+            t.closing = true;
+            t.spring.target = 0;
+        }
+    }
+}
+
+bool Shell::toastShown(const Widget* widget) const {
+    return std::any_of(toasts.begin(), toasts.end(),
+                       [widget](const Toast& t) { return t.widget.get() == widget && !t.closing; });
 }
 
 // ---- Drawer ----
@@ -431,6 +458,13 @@ Widget* Shell::hitTest(Point point, bool& outside) const {
         Widget* hit = layer->panel->hitTest(point);
         outside = hit == nullptr;
         return nearestInteractive(hit);
+    }
+    // Toasts lie above the drawer and the main tree; only those that take a tap answer.
+    for (auto it = toasts.rbegin(); it != toasts.rend(); ++it) {
+        if (it->closing || !it->widget->onClick)
+            continue;
+        if (Widget* hit = nearestInteractive(it->widget->hitTest(point)))
+            return hit;
     }
     if (m_drawerOpen || m_drawerSpring.value > 0.05f) {
         Widget* hit = drawer->hitTest(point);

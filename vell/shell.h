@@ -111,6 +111,14 @@ public:
 
     // ---- Toasts ----
     void toast(const std::string& title, const std::string& body, uint32_t icon, float seconds);
+    // A toast that takes a tap: it closes and runs `onTap`. The returned widget names it
+    // for closeToast and toastShown.
+    WidgetPtr toast(const std::string& title, const std::string& body, uint32_t icon, float seconds,
+                    std::function<void()> onTap);
+    // Starts closing that toast; nothing when it is gone already.
+    void closeToast(const Widget* widget);
+    // True while that toast is shown and not closing.
+    bool toastShown(const Widget* widget) const;
 
     // ---- Drawer ----
     void openDrawer();

@@ -58,6 +58,7 @@ void Store::readSettings(const Json& config)
     offlineForced = config.get("offlineForced").asBool(false);
     insecure = config.get("insecure").asBool(false);
     uiScale = truncateToInt32(config.get("uiScale").asNumber(0));
+    syncPlayQueue = config.get("syncPlayQueue").asBool(true);
 }
 
 void Store::loadOffline()
@@ -102,7 +103,8 @@ Json Store::settingsJson() const
         .set("palette", palette)
         .set("offlineForced", offlineForced)
         .set("insecure", insecure)
-        .set("uiScale", uiScale);
+        .set("uiScale", uiScale)
+        .set("syncPlayQueue", syncPlayQueue);
     return config;
 }
 

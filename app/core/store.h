@@ -52,6 +52,7 @@ public:
     bool offlineForced = false;
     bool insecure = false;  // no TLS certificate verification
     int32_t uiScale = 0;  // interface size in percent (75..200); 0 picks it from the screen
+    bool syncPlayQueue = true;  // keep the play queue on the server too
     std::vector<OfflineEntry> offline;
     int offlineCount = 0;  // bumped on every change of `offline`
     // The download list as last saved with offline.json, in queue order; cad::Downloads

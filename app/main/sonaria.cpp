@@ -6,10 +6,12 @@
 #include "app/main/connecting_view.h"
 #include "app/main/media_controls.h"
 #include "app/main/single_instance.h"
+#include "app/main/resume_offer.h"
 #include "app/main/test_hooks.h"
 #include "app/net/temporaries.h"
 #include "app/player/download_toasts.h"
 #include "app/player/player_core.h"
+#include "app/player/queue_sync.h"
 #include "app/player/stream_cache_trim.h"
 #include "app/ui/pages/albums_page.h"
 #include "app/ui/app_styles.h"
@@ -180,6 +182,8 @@ private:
     // After the engine: the player plays through the engine's music player and must go first.
     std::unique_ptr<PlayerCore> m_player;
     MediaControls m_media;
+    std::unique_ptr<QueueSync> m_sync; // the queue on the server, after the player it reads
+    ResumeOffer m_resumeOffer;
     vell::Shell* m_shell = nullptr;
     std::array<NavEntry, kSlotCount> m_slots;
     vell::ViewPtr m_loginView;
@@ -263,6 +267,13 @@ void Sonaria::startPlayer()
     m_engine.music().setVolume(s.store.volume);
     m_engine.setUiScale(interfaceScale(s.store.uiScale));
     m_player->restoreQueue();
+    m_sync = std::make_unique<QueueSync>(s.subsonic, s.store, *m_player);
+    m_sync->onOffer = [this](const Subsonic::PlayQueue& queue) {
+        m_resumeOffer.show(m_engine, queue, [this] {
+            if (m_sync->accept() && nav().showNowPlaying)
+                nav().showNowPlaying();
+        });
+    };
     m_player->onMessage = [](const std::string& message) {
         cad::toast("Playback problem", message, kErrorIcon, 5.0f);
     };
@@ -275,6 +286,7 @@ void Sonaria::startPlayer()
 void Sonaria::shutDown()
 {
     Services& s = services();
+    m_sync->saveAtQuit(s.net);
     s.downloads.suspend();
     s.net.cancelAll();
     s.net.stopPools();
@@ -287,6 +299,7 @@ void Sonaria::shutDown()
     s.downloads.isOnline = nullptr;
     m_media.stop();
     s.player = nullptr;
+    m_sync.reset();
     m_player.reset();
     s.net.wake = nullptr;
     s.engine = nullptr;
@@ -448,8 +461,12 @@ void Sonaria::updateOnline(bool announce)
     s.online = online;
     s.covers.offline = !online;
     m_player->offline = !online;
-    if (changed && online)
+    s.lyrics.offline = !online;
+    m_sync->setOnline(online && m_started);
+    if (changed && online) {
         m_player->flushScrobbles();
+        s.lyrics.forgetFailures();
+    }
     if (!changed || !announce || !m_started)
         return;
     if (online)
@@ -476,6 +493,7 @@ void Sonaria::signOut()
 {
     Services& s = services();
     m_player->clear();
+    s.lyrics.clear();
     s.downloads.cancelAll();
     s.store.url.clear();
     s.store.user.clear();
@@ -608,6 +626,8 @@ void Sonaria::onFrame(float seconds)
     s.downloads.schedule();
     m_player->tick(seconds);
     m_media.frame();
+    m_sync->tick();
+    m_resumeOffer.tick(m_engine);
     for (auto& slot : m_slots) {
         if (slot.page)
             slot.page->tick(seconds);
@@ -639,7 +659,7 @@ void Sonaria::requestTimedFrames()
     const bool downloading = s.downloads.running() > 0 || (s.online && s.downloads.pending() > 0);
     if (downloading || m_player->fetching)
         m_engine.requestFrameIn(0.1f);
-    else if (m_player->changeCount != m_player->savedCount || !s.store.pendingScrobbles.empty())
+    else if (m_player->changeCount != m_player->savedCount || !s.store.pendingScrobbles.empty() || m_sync->busy())
         m_engine.requestFrameIn(1.0f);
 }
 

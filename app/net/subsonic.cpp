@@ -48,7 +48,7 @@ void Subsonic::configure(Credentials credentials)
 std::string Subsonic::buildUrl(const std::string& endpoint, const Params& params) const
 {
     std::string url = m_url + "/rest/" + endpoint + "?u=" + percentEncode(m_user) + "&t=" + m_token
-        + "&s=" + m_salt + "&v=1.16.1&c=Sonaria&f=json";
+        + "&s=" + m_salt + "&v=1.16.1&c=" + kClientName + "&f=json";
     for (const auto& [name, value] : params)
         url += "&" + name + "=" + percentEncode(value);
     return url;

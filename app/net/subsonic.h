@@ -2,6 +2,7 @@
 #include "app/core/json.h"
 #include "app/core/library.h"
 #include "app/net/credentials.h"
+#include "app/net/lyrics.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,6 +39,18 @@ public:
         std::vector<Album> albums;
         std::vector<Song> songs;
     };
+
+    // The queue a client saved on the server (getPlayQueue).
+    struct PlayQueue {
+        std::vector<Song> songs;
+        std::string current;    // id of the current song; may be empty
+        int64_t positionMs = 0; // in the current song
+        std::string changed;    // when it was saved, ISO 8601 ("2024-05-01T10:00:00.5Z")
+        std::string changedBy;  // the client name ("c") of the save
+    };
+
+    // The client name sent with every request (the "c" parameter).
+    static constexpr const char* kClientName = "Sonaria";
 
     template <class... Values>
     using Callback = std::function<void(bool ok, const Values&..., const std::string& error)>;
@@ -79,6 +92,20 @@ public:
     void setStarred(const std::string& id, bool starred, FlagCallback done);
     // `time` in milliseconds since the epoch; 0 or less leaves it to the server.
     void scrobble(const std::string& id, int64_t time, bool submission, FlagCallback done);
+
+    // getOpenSubsonicExtensions: the names the server announces ("songLyrics", ...).
+    // Servers without OpenSubsonic fail it; callers take that as none.
+    void openSubsonicExtensions(Callback<std::vector<std::string>> done);
+    // getLyricsBySongId (OpenSubsonic): every structured entry; none is not a failure.
+    void lyricsBySongId(const std::string& id, Callback<std::vector<Lyrics>> done);
+    // getLyrics by artist and title: at most one unsynced entry.
+    void lyrics(const std::string& artist, const std::string& title, Callback<std::vector<Lyrics>> done);
+    // savePlayQueue: one "id" per song in order, then "current" (when not empty) and
+    // "position" in ms. An empty list clears the server's queue.
+    void savePlayQueue(const std::vector<std::string>& ids, const std::string& current, int64_t positionMs,
+        StatusCallback done);
+    // getPlayQueue; a server holding none answers an empty queue.
+    void playQueue(Callback<PlayQueue> done);
 
     // ---- URLs fetched as files (Net::download), signed like every request
     // A limit of 0 or less streams the original file; otherwise transcodes to mp3 at that rate.

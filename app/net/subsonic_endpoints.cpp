@@ -1,5 +1,6 @@
 #include "app/net/subsonic.h"
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -132,6 +133,59 @@ void Subsonic::scrobble(const std::string& id, int64_t time, bool submission, Fl
     if (time > 0)
         params.emplace_back("time", std::to_string(time));
     request("scrobble", params, flagOnly(std::move(done)));
+}
+
+void Subsonic::openSubsonicExtensions(Callback<std::vector<std::string>> done)
+{
+    request("getOpenSubsonicExtensions", {}, decoded(std::move(done), [](const Json& response) {
+        std::vector<std::string> names;
+        for (const Json& extension : response.get("openSubsonicExtensions").items)
+            names.push_back(extension.get("name").asString(""));
+        return std::tuple(names);
+    }));
+}
+
+void Subsonic::lyricsBySongId(const std::string& id, Callback<std::vector<Lyrics>> done)
+{
+    request("getLyricsBySongId", {{"id", id}}, decoded(std::move(done), [](const Json& response) {
+        return std::tuple(structuredLyricsFromJson(response.get("lyricsList")));
+    }));
+}
+
+void Subsonic::lyrics(const std::string& artist, const std::string& title, Callback<std::vector<Lyrics>> done)
+{
+    request("getLyrics", {{"artist", artist}, {"title", title}}, decoded(std::move(done), [](const Json& response) {
+        return std::tuple(plainLyricsFromJson(response.get("lyrics")));
+    }));
+}
+
+void Subsonic::savePlayQueue(const std::vector<std::string>& ids, const std::string& current, int64_t positionMs,
+    StatusCallback done)
+{
+    Params params;
+    for (const std::string& id : ids)
+        params.emplace_back("id", id);
+    if (!current.empty())
+        params.emplace_back("current", current);
+    params.emplace_back("position", std::to_string(std::max<int64_t>(0, positionMs)));
+    request("savePlayQueue", params, [done = std::move(done)](bool ok, const Json&, const std::string& error) {
+        if (done)
+            done(ok, error);
+    });
+}
+
+void Subsonic::playQueue(Callback<PlayQueue> done)
+{
+    request("getPlayQueue", {}, decoded(std::move(done), [](const Json& response) {
+        const Json& queue = response.get("playQueue");
+        PlayQueue result;
+        result.songs = songsFromJson(queue.get("entry"));
+        result.current = queue.get("current").asString("");
+        result.positionMs = truncateToInt64(queue.get("position").asNumber(0));
+        result.changed = queue.get("changed").asString("");
+        result.changedBy = queue.get("changedBy").asString("");
+        return std::tuple(result);
+    }));
 }
 
 std::string Subsonic::streamUrl(const Song& song, int maxKbps) const

@@ -46,8 +46,11 @@ bool insideOfflineFolder(const std::string& file)
 
 void removeOwnFile(const std::string& file)
 {
-    if (insideOfflineFolder(file))
-        platform::removeFile(file);
+    if (!insideOfflineFolder(file))
+        return;
+    platform::removeFile(file);
+    platform::removeFile(lyricsPathFor(file)); // saved beside it by the lyrics view
+
 }
 
 bool active(const Downloads::Item& item)

@@ -162,6 +162,15 @@ std::vector<StyleClass> appStyles()
     textClass(out, "tile-title", 15);
     textClass(out, "section-title", 22, "onSurface");
     textClass(out, "hero-title", 34);
+    {
+        // Lyrics: the current line is recoloured by the view.
+        vell::Style& s = add(out, "lyrics-line").normal;
+        s.textSize = 24;
+        s.color = colorToken("onSurfaceVariant");
+        s.wrap = true;
+        s.textAlign = vell::kTextAlignCenter;
+        s.width = SizeSpec::fill();
+    }
     addPanels(out);
     addCovers(out);
     return out;

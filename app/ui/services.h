@@ -13,6 +13,7 @@
 #include "app/net/net.h"
 #include "app/net/subsonic.h"
 #include "app/player/downloads.h"
+#include "app/player/lyrics_cache.h"
 
 namespace vell {
 class Engine;
@@ -33,6 +34,7 @@ struct Services {
     Store store;
     Covers covers { net, subsonic, store };
     Downloads downloads { net, subsonic, store, covers };
+    LyricsCache lyrics { subsonic, store };
 
     // The play queue, owned by the controller and created after the engine it plays
     // through; null before that (and in tests that build no player).

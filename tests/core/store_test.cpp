@@ -96,7 +96,8 @@ TEST(Store, WritesTheExactConfigText)
         "  \"palette\": 0,\n"
         "  \"offlineForced\": false,\n"
         "  \"insecure\": false,\n"
-        "  \"uiScale\": 0\n"
+        "  \"uiScale\": 0,\n"
+        "  \"syncPlayQueue\": true\n"
         "}");
     EXPECT_FALSE(platform::fileExists(home.dataDir() + "/config.json.tmp"));
 }
@@ -115,9 +116,11 @@ TEST(Store, SettingsSurviveSaveAndLoad)
     store.palette = 4;
     store.offlineForced = true;
     store.insecure = true;
+    store.syncPlayQueue = false;
     ASSERT_TRUE(store.save());
 
     Store again = loaded();
+    EXPECT_FALSE(again.syncPlayQueue);
     EXPECT_EQ(again.settingsJson().dump(), store.settingsJson().dump());
     EXPECT_EQ(again.volume, 0.35f);
     EXPECT_TRUE(again.hasCredentials());

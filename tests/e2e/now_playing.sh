@@ -58,8 +58,8 @@ run_once() {
 
     rail 7
     [ "$(last_view)" = "Now playing" ] || fail "Now playing not shown: $(last_view)"
-    click 768 465 # shuffle
-    click 1052 465 # repeat
+    click 735 465 # shuffle
+    click 1019 465 # repeat
     sleep 1
     shot "$theme-2-now-playing"
 

@@ -62,6 +62,35 @@ DEMO_STARS = dict(INITIAL_STARS, **{"tr-5": "2024-07-03T10:00:00Z", "tr-9": "202
                                     "42": "2024-07-05T10:00:00Z", "al-2": "2024-07-06T10:00:00Z",
                                     "ar-1": "2024-07-07T10:00:00Z"})
 
+# Lyrics by song id, as getLyricsBySongId sends them (start and offset in ms). Dawn has synced
+# English lines two seconds apart and a synced Japanese entry; Morning Haze unsynced Russian; Noon
+# synced Greek with an offset and one line without a time. getLyrics answers with the first entry's
+# lines as plain text, found by artist and title.
+LYRICS = {
+    "tr-1": [
+        {"lang": "eng", "synced": True, "offset": 0,
+         "line": [{"start": 2000 * i, "value": text} for i, text in enumerate([
+             "First light on the water", "The hills begin to glow", "A long road waking slowly",
+             "Everything we used to know", "Open the window wide now", "Let the morning in",
+             "Every song is a sunrise", "Every day a place to begin", "Hold on to the colour",
+             "Dawn is where the songs begin"])]},
+        {"lang": "jpn", "synced": True, "offset": 0,
+         "line": [{"start": 4000 * i, "value": text} for i, text in enumerate([
+             "夜明けの光", "水面に揺れる", "新しい朝", "歌が始まる", "夜明けの歌"])]},
+    ],
+    "tr-2": [
+        {"lang": "rus", "synced": False,
+         "line": [{"value": text} for text in [
+             "Утренний туман над рекой", "Тихо спит старый город", "",
+             "Мы идём по мокрой траве,", "и песня ещё не спета"]]},
+    ],
+    "tr-3": [
+        {"lang": "ell", "synced": True, "offset": 500,
+         "line": [{"start": 500, "value": "Μεσημέρι στην αυλή"}, {"value": "(οργανικό)"},
+                  {"start": 1500, "value": "Ο ήλιος ψηλά"}]},
+    ],
+}
+
 LOSSY_BITRATE = 128
 TRANSCODE_BITRATE = 96
 IGNORED_ARTICLES = "The El La Los Las Le Les"

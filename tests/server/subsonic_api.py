@@ -96,6 +96,8 @@ class Library:
             self.stars = dict(self.initial_stars)
             self.scrobbles = []
             self.plays = dict(catalogue.INITIAL_PLAYS)  # song id -> (count, last played date)
+            self.play_queue = None  # the last savePlayQueue: ids, current, position, changed, changedBy
+            self.queue_saves = []  # every savePlayQueue, oldest first, with the client name that sent it
 
     # --- state changes -------------------------------------------------------------------------
     def set_starred(self, ids, starred):
@@ -114,9 +116,16 @@ class Library:
                     count, _ = self.plays.get(song_id, (0, None))
                     self.plays[song_id] = (count + 1, now_iso())
 
+    def save_play_queue(self, ids, current, position, client):
+        with self.lock:
+            self.play_queue = {"ids": ids, "current": current, "position": position, "changed": now_iso(),
+                               "changedBy": client}
+            self.queue_saves.append(dict(self.play_queue))
+
     def snapshot(self):
         with self.lock:
-            return {"starred": sorted(self.stars), "scrobbles": list(self.scrobbles)}
+            return {"starred": sorted(self.stars), "scrobbles": list(self.scrobbles),
+                    "playQueueSaves": list(self.queue_saves)}
 
     # --- JSON shapes ---------------------------------------------------------------------------
     def song_seconds(self, song):
@@ -388,6 +397,54 @@ def scrobble(lib, params):
     return {}
 
 
+def get_open_subsonic_extensions(lib, params):
+    return {"openSubsonicExtensions": [{"name": "songLyrics", "versions": [1]},
+                                       {"name": "formPost", "versions": [1]}]}
+
+
+def get_lyrics_by_song_id(lib, params):
+    song = find("Song", catalogue.song, params.required("id"))
+    album = catalogue.album(song["albumId"])
+    entries = [dict(entry, displayArtist=catalogue.artist(album["artistId"])["name"], displayTitle=song["title"])
+               for entry in catalogue.LYRICS.get(song["id"], [])]
+    return {"lyricsList": {"structuredLyrics": entries}}
+
+
+def get_lyrics(lib, params):
+    artist, title = params.get("artist", ""), params.get("title", "")
+    for song in catalogue.SONGS:
+        album = catalogue.album(song["albumId"])
+        if song["title"] == title and catalogue.artist(album["artistId"])["name"] == artist \
+                and song["id"] in catalogue.LYRICS:
+            lines = catalogue.LYRICS[song["id"]][0]["line"]
+            return {"lyrics": {"artist": artist, "title": title, "value": "\n".join(l["value"] for l in lines)}}
+    return {"lyrics": {"artist": artist, "title": title}}
+
+
+def save_play_queue(lib, params):
+    ids = params.all("id")
+    for song_id in ids:
+        find("Song", catalogue.song, song_id)
+    current = params.get("current", "")
+    if current and current not in ids:
+        raise ApiError(0, "current is not in the queue: %s" % current)
+    position = params.integer("position", 0, 0)
+    lib.save_play_queue(ids, current, position, params.get("c", ""))
+    return {}
+
+
+def get_play_queue(lib, params):
+    with lib.lock:
+        saved = lib.play_queue
+    if not saved or not saved["ids"]:
+        return {}
+    queue = {"entry": [lib.song_json(catalogue.song(i)) for i in saved["ids"]], "position": saved["position"],
+             "username": params.get("u"), "changed": saved["changed"], "changedBy": saved["changedBy"]}
+    if saved["current"]:
+        queue["current"] = saved["current"]
+    return {"playQueue": queue}
+
+
 def read_bytes(path):
     with open(path, "rb") as f:
         return f.read()
@@ -461,5 +518,7 @@ ENDPOINTS = {
     "getArtist": get_artist, "search3": search3, "getPlaylists": get_playlists,
     "getPlaylist": get_playlist, "getStarred2": get_starred2, "getRandomSongs": get_random_songs,
     "star": star, "unstar": unstar, "scrobble": scrobble, "stream": stream, "download": download,
-    "getCoverArt": get_cover_art,
+    "getCoverArt": get_cover_art, "getOpenSubsonicExtensions": get_open_subsonic_extensions,
+    "getLyricsBySongId": get_lyrics_by_song_id, "getLyrics": get_lyrics, "savePlayQueue": save_play_queue,
+    "getPlayQueue": get_play_queue,
 }

@@ -177,9 +177,17 @@ TEST_F(NowPlaying, PanelAndMiniPlayerFollowTheChangeCountOnly)
     EXPECT_TRUE(mini->play->ring->visible && mini->play->ring->indeterminate);
     player->fetching = false;
 
-    // The page seeks 10 s with L2 and R2, without listing them in the hint bar.
+    // The page seeks 10 s with L2 and R2, without listing them in the hint bar; Triangle,
+    // listed, shows the lyrics in place of the cover and back.
     auto page = std::make_shared<cad::NowPlayingPage>();
-    ASSERT_EQ(page->view->bindings.size(), 2u);
+    ASSERT_EQ(page->view->bindings.size(), 3u);
+    EXPECT_EQ(page->view->bindings[2].button, vell::Triangle);
+    EXPECT_EQ(page->view->bindings[2].label, "Lyrics");
+    EXPECT_TRUE(page->view->bindings[2].showHint);
+    page->view->bindings[2].action();
+    EXPECT_TRUE(page->panel->lyricsShown() && !page->panel->cover->visible && page->panel->lyricsButton->checked);
+    page->view->bindings[2].action();
+    EXPECT_TRUE(!page->panel->lyricsShown() && page->panel->cover->visible);
     for (auto [i, button, label] : { std::tuple { 0, vell::L2, "Seek -10s" }, { 1, vell::R2, "Seek +10s" } }) {
         EXPECT_EQ(page->view->bindings[i].button, button);
         EXPECT_EQ(page->view->bindings[i].label, label);
@@ -310,3 +318,44 @@ TEST_F(NowPlaying, StarOnThePanelReachesQueueServerAndFavourites)
 }
 
 } // namespace
+
+TEST_F(NowPlaying, LyricsFollowTheCurrentSongSayWhenThereAreNoneAndRetry)
+{
+    cad::Services& s = cad::services();
+    s.store.url = server.baseUrl();
+    s.store.user = server.user();
+    s.store.token = "set";
+    s.lyrics.language = "en";
+    s.lyrics.clear(); // of earlier tests in this process, on their own servers
+    auto panel = std::make_shared<cad::NowPlayingPanel>();
+    panel->build();
+    panel->toggleLyrics();
+    cad::LyricsView& lyrics = *panel->lyrics;
+    auto shows = [&](const std::string& status) {
+        return until([&] {
+            frame(panel);
+            return lyrics.status->visible && lyrics.status->text() == status;
+        });
+    };
+    queue({ song("tr-6", "Fjord"), song("tr-2", "Morning Haze"), song("tr-1", "Dawn") }, 0);
+    EXPECT_TRUE(shows("No lyrics for this song"));
+    EXPECT_FALSE(lyrics.retry->visible);
+
+    // Unsynced: every line as text, none highlighted.
+    queue(player->queue, 1);
+    ASSERT_TRUE(until([&] { frame(panel); return lyrics.lines.size() == 5; }));
+    EXPECT_EQ(lyrics.lines[0]->text(), "Утренний туман над рекой");
+    EXPECT_FALSE(lyrics.status->visible);
+    EXPECT_EQ(lyrics.currentLine, -1);
+
+    // A failure says why; Retry fetches again and the synced line at 0:00 is highlighted.
+    ASSERT_TRUE(server.injectFault({ .endpoint = "getLyricsBySongId", .subsonicError = true,
+        .errorMessage = "Lyrics are resting" }));
+    queue(player->queue, 2);
+    EXPECT_TRUE(shows("Couldn't load lyrics: Lyrics are resting"));
+    ASSERT_TRUE(lyrics.retry->visible);
+    lyrics.retry->onClick();
+    ASSERT_TRUE(until([&] { frame(panel); return lyrics.lines.size() == 10; }));
+    EXPECT_EQ(lyrics.currentLine, 0);
+    EXPECT_EQ(requests("getOpenSubsonicExtensions"), 1);
+}

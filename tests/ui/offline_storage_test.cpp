@@ -376,10 +376,12 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     qualities[2]->onChange(false); // a deselection does nothing
     sizes[3]->onChange(true); // 125%, applied at once
     EXPECT_FLOAT_EQ(engine->uiScaleChoice(), 1.25f);
-    auto toggles = all<vell::Toggle>(*page->root); // dark, scrobble, offline, insecure
-    ASSERT_EQ(toggles.size(), 4u);
-    toggles[2]->onChange(true);
+    auto toggles = all<vell::Toggle>(*page->root); // dark, scrobble, sync play queue, offline, insecure
+    ASSERT_EQ(toggles.size(), 5u);
+    EXPECT_TRUE(toggles[2]->checked);
+    toggles[2]->onChange(false);
     toggles[3]->onChange(true);
+    toggles[4]->onChange(true);
     toggles[0]->onChange(false);
     EXPECT_EQ(engine->theme().mode(), 1);
     EXPECT_TRUE(cad::services().net.insecure);
@@ -395,6 +397,7 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     EXPECT_TRUE(saved.get("offlineForced").asBool(false));
     EXPECT_FALSE(saved.get("dark").asBool(true));
     EXPECT_EQ(saved.get("uiScale").asNumber(0), 125);
+    EXPECT_FALSE(saved.get("syncPlayQueue").asBool(true));
 
     // The volume goes to the store and the player, not to the file.
     all<vell::Slider>(*page->root).front()->setValue(nullptr, 0.25f);

@@ -267,3 +267,30 @@ TEST_F(ShellTest, HandOverEndsWhenItsViewIsNoLongerShown) {
     EXPECT_EQ(engine->shell().pendingFocusView(), nullptr);
     EXPECT_EQ(engine->focus(), navTile.get());
 }
+
+TEST_F(ShellTest, ATappableToastAndAFirstBindingAnswerBeforeTheView) {
+    int taps = 0;
+    WidgetPtr offer = engine->shell().toast("Resume", "", 0, 10.0f, [&] { ++taps; });
+    engine->shell().toast("Plain", "", 0, 10.0f);
+    step(30);
+    // A plain toast lets the press through to what lies below; the tappable one takes it.
+    const Rect plain = engine->shell().toasts.back().widget->rect;
+    bool outside = false;
+    EXPECT_EQ(engine->shell().hitTest({plain.x + 5, plain.y + 5}, outside), nullptr);
+    const Rect at = offer->rect;
+    mouseButton(true, int(at.x + 10), int(at.y + 10));
+    step();
+    mouseButton(false, int(at.x + 10), int(at.y + 10));
+    step();
+    EXPECT_EQ(taps, 1);
+    EXPECT_FALSE(engine->shell().toastShown(offer.get())) << "closing once tapped";
+
+    // A `first` engine binding runs and is listed ahead of the view's own Square.
+    int resumes = 0;
+    engine->bindings().push_back({Square, "Resume", [&] { ++resumes; }, true, true});
+    step();
+    EXPECT_EQ(hints().front(), (Hint{Square, "Resume"}));
+    tap(SDLK_a);
+    EXPECT_EQ(resumes, 1);
+    EXPECT_EQ(sorts, 0);
+}

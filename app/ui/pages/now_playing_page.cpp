@@ -32,6 +32,13 @@ NowPlayingPage::NowPlayingPage()
     root->add(panel);
     view->bindings.push_back(seekBinding(vell::L2, "Seek -10s", -kSeekStep));
     view->bindings.push_back(seekBinding(vell::R2, "Seek +10s", kSeekStep));
+    std::weak_ptr<NowPlayingPanel> weakPanel = panel;
+    view->bindings.push_back({ vell::Triangle, "Lyrics",
+        [weakPanel] {
+            if (auto shown = weakPanel.lock())
+                shown->toggleLyrics();
+        },
+        true });
     auto queue = vell::iconButton(kQueue);
     queue->onClick = [] {
         if (auto& toggle = nav().toggleQueue)

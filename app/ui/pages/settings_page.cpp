@@ -146,6 +146,8 @@ vell::WidgetPtr playbackCard()
     return card("Playback")->add({
         settingRow("Streaming quality", "Transcodes to MP3 on the server when not Original", quality),
         settingRow("Scrobbling", "Report plays to your server", storeToggle(&Store::scrobble)),
+        settingRow("Sync play queue", "Go on from where you left off on another device",
+            storeToggle(&Store::syncPlayQueue)),
         settingRow("Volume", "", volume),
     });
 }

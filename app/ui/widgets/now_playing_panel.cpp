@@ -25,6 +25,8 @@ constexpr int32_t kNext = 0xE044;
 constexpr int32_t kRepeat = 0xE040;
 constexpr int32_t kRepeatOne = 0xE041;
 constexpr int32_t kQueue = 0xE03D;
+constexpr int32_t kLyrics = 0xE8D2;
+constexpr float kLyricsWidth = 560;
 constexpr int32_t kVolume = 0xE050;
 constexpr int32_t kHeartFilled = 0xE87D;
 constexpr int32_t kHeartOutlined = 0xE87E;
@@ -76,8 +78,16 @@ void NowPlayingPanel::build()
     repeat = playerButton(kRepeat, kSmallButton, [](PlayerCore& p) { p.cycleRepeat(); });
     repeatGlyph = std::static_pointer_cast<vell::Glyph>(repeat->children.front());
     play.emplace(kPlaySide, 48);
+    std::weak_ptr<vell::Widget> self = weak_from_this();
+    lyricsButton = vell::iconButton(kLyrics);
+    lyricsButton->style().width = vell::SizeSpec::fixed(kSmallButton);
+    lyricsButton->style().height = vell::SizeSpec::fixed(kSmallButton);
+    lyricsButton->onClick = [self] {
+        if (auto panel = std::static_pointer_cast<NowPlayingPanel>(self.lock()))
+            panel->toggleLyrics();
+    };
     auto transport = row(10)->add({ shuffle, playerButton(kPrevious, kSmallButton, [](PlayerCore& p) { p.previous(); }),
-        play->button, playerButton(kNext, kSmallButton, [](PlayerCore& p) { p.next(); }), repeat });
+        play->button, playerButton(kNext, kSmallButton, [](PlayerCore& p) { p.next(); }), repeat, lyricsButton });
     transport->style().justify = vell::Justify::Center;
     transport->style().width = vell::SizeSpec::fill();
 
@@ -110,7 +120,18 @@ void NowPlayingPanel::build()
     info->style().width = vell::SizeSpec::fill();
     info->add({ title, subtitle, album, format, vell::spacer(10), seek, times, transport, vell::spacer(4),
         row(8)->add({ favourite, download, queue, speaker, volume }) });
-    add({ cover, info });
+    lyrics = std::make_shared<LyricsView>();
+    lyrics->build();
+    lyrics->style().width = vell::SizeSpec::fixed(kLyricsWidth);
+    lyrics->visible = false;
+    add({ cover, lyrics, info });
+}
+
+void NowPlayingPanel::toggleLyrics()
+{
+    lyrics->visible = !lyrics->visible;
+    cover->visible = !lyrics->visible;
+    lyricsButton->setChecked(lyrics->visible);
 }
 
 void NowPlayingPanel::showSong()

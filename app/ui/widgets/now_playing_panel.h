@@ -1,7 +1,7 @@
 #pragma once
 // cad::NowPlayingPanel ("now-playing") — the full player: the cover, titles, format,
 // the wavy seek bar with elapsed and total time, the transport (shuffle, previous,
-// play, next, repeat), the favourite heart, the song's download button, the queue
+// play, next, repeat, lyrics: shown in place of the cover), the favourite heart, the song's download button, the queue
 // button and the volume slider. Holds no playback state: every frame it reads the
 // player and re-sets its texts only when the player's changeCount moved.
 //
@@ -9,6 +9,7 @@
 //   panel->build();
 
 #include "app/ui/widgets/cover.h"
+#include "app/ui/widgets/lyrics_view.h"
 #include "app/ui/widgets/transport.h"
 #include "app/ui/widgets/wavy_seek.h"
 #include "vell/button.h"
@@ -35,6 +36,9 @@ public:
     float fittedSlider = 0;
     // Creates the children once, right after construction.
     void build();
+    // Shows the lyrics in place of the cover, or the cover again.
+    void toggleLyrics();
+    bool lyricsShown() const { return lyrics && lyrics->visible; }
     // Flips the current song's favourite everywhere and tells the server; a failure
     // only toasts. Nothing without a current song.
     void toggleFavourite();
@@ -45,7 +49,8 @@ public:
     std::shared_ptr<Cover> cover;
     std::shared_ptr<vell::Label> title, subtitle, album, format, elapsed, total;
     std::shared_ptr<WavySeek> seek;
-    std::shared_ptr<vell::Button> shuffle, repeat, favourite;
+    std::shared_ptr<LyricsView> lyrics;
+    std::shared_ptr<vell::Button> shuffle, repeat, favourite, lyricsButton;
     std::shared_ptr<vell::Glyph> repeatGlyph, heart;
     std::shared_ptr<vell::Widget> download;
     std::shared_ptr<vell::Slider> volume;

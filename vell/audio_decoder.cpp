@@ -228,9 +228,9 @@ long long AudioDecoder::seekBytes(long long offset, int whence)
 bool AudioDecoder::setupResampler()
 {
     swr_free(&m_swr);
-    AVChannelLayout out;
+    AVChannelLayout out{};
     av_channel_layout_default(&out, m_channels);
-    AVChannelLayout in;
+    AVChannelLayout in{}; // zeroed: av_channel_layout_copy uninitialises its target first
     if (m_frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || m_frame->ch_layout.nb_channels == 0)
         av_channel_layout_default(&in, std::max(m_frame->ch_layout.nb_channels, 1));
     else if (av_channel_layout_copy(&in, &m_frame->ch_layout) < 0)

@@ -18,6 +18,9 @@ int bufferFramesFor(int rate)
 
 } // namespace
 
+// A device left paused this long is closed: SDL would otherwise keep feeding silence.
+constexpr auto kIdleClose = std::chrono::seconds(2);
+
 AudioOutput::~AudioOutput()
 {
     finish();
@@ -32,34 +35,34 @@ bool AudioOutput::probe()
     m_rate = 44100;
     if (SDL_GetDefaultAudioInfo(nullptr, &native, 0) == 0 && native.freq >= 8000 && native.freq <= 384000)
         m_rate = native.freq;
+    if (!m_closer.joinable()) {
+        std::lock_guard lock(m_mutex);
+        m_quit = false;
+        m_closer = std::thread([this] { closer(); });
+    }
     m_available = true;
     return true;
 }
 
 bool AudioOutput::start()
 {
+    std::lock_guard lock(m_mutex);
+    m_closePending = false;
     if (m_device == 0) {
         SDL_AudioSpec want{};
         want.freq = m_rate;
-        want.format = AUDIO_F32SYS;
+        want.format = AUDIO_F32SYS; // the sound server takes floats; SDL converts for a device that does not
         want.channels = 2;
         want.samples = Uint16(bufferFramesFor(m_rate));
         want.callback = &AudioOutput::callback;
         want.userdata = this;
         SDL_AudioSpec have{};
-        // Float samples: the sound server takes them natively, and SDL converts for a device
-        // that does not.
-        SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
-        if (device == 0 && !m_closers.empty()) {
-            // Drivers with a single device (dummy, disk) open it again only once it has closed.
-            reapClosers(true);
-            device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
-        }
+        const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
         if (device == 0)
             return false;
         m_device = device;
-        m_bufferFrames = have.samples;
-        m_scratch.assign(size_t(have.samples) * 2, 0.0f);
+        // The device starts paused, so the callback cannot see the buffer change.
+        m_scratch.assign(size_t(std::max<int>(have.samples, 256)) * 2, 0.0f);
     }
     SDL_PauseAudioDevice(m_device, 0);
     m_running = true;
@@ -68,45 +71,56 @@ bool AudioOutput::start()
 
 void AudioOutput::pause()
 {
-    if (m_device != 0)
-        SDL_PauseAudioDevice(m_device, 1);
     m_running = false;
-}
-
-void AudioOutput::close()
-{
-    m_running = false;
+    std::lock_guard lock(m_mutex);
     if (m_device == 0)
         return;
-    // Paused first, so the callback never runs again; SDL then waits up to two buffers for its
-    // audio thread to end, which the UI thread must not sit through.
     SDL_PauseAudioDevice(m_device, 1);
-    reapClosers(false);
-    auto closed = std::make_shared<std::atomic<bool>>(false);
-    const SDL_AudioDeviceID device = m_device;
-    m_device = 0;
-    m_closers.push_back({std::thread([device, closed] {
-                             SDL_CloseAudioDevice(device);
-                             closed->store(true);
-                         }),
-                         closed});
+    m_closePending = true;
+    m_closeAt = std::chrono::steady_clock::now() + kIdleClose;
+    m_wake.notify_all();
+}
+
+bool AudioOutput::deviceOpen()
+{
+    std::lock_guard lock(m_mutex);
+    return m_device != 0;
 }
 
 void AudioOutput::finish()
 {
-    close();
-    reapClosers(true);
+    m_running = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+        if (m_device != 0)
+            SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+        m_closePending = false;
+    }
+    m_wake.notify_all();
+    if (m_closer.joinable())
+        m_closer.join();
+    m_available = false;
 }
 
-void AudioOutput::reapClosers(bool all)
+// The helper: closes the device once it has stayed paused for kIdleClose.
+void AudioOutput::closer()
 {
-    for (auto it = m_closers.begin(); it != m_closers.end();) {
-        if (all || it->done->load()) {
-            it->thread.join();
-            it = m_closers.erase(it);
-        } else {
-            ++it;
+    std::unique_lock lock(m_mutex);
+    while (!m_quit) {
+        if (!m_closePending) {
+            m_wake.wait(lock);
+            continue;
         }
+        if (std::chrono::steady_clock::now() < m_closeAt) {
+            m_wake.wait_until(lock, m_closeAt);
+            continue;
+        }
+        m_closePending = false;
+        if (m_device != 0)
+            SDL_CloseAudioDevice(m_device); // SDL waits for its audio thread; start() waits for us
+        m_device = 0;
     }
 }
 

@@ -9,12 +9,14 @@
 //   AudioOutput out;
 //   if (!out.probe()) ...no audio...;   // learns the device's format, leaves it closed
 //   out.ring().reset(out.rate(), 2);    // before start()
-//   out.start(); ... out.stop();        // open and run / close
+//   out.start(); ... out.pause();       // run / stop (closed after a while)
 #include "vell/audio_ring.h"
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -23,31 +25,28 @@ namespace vell {
 class AudioOutput {
 public:
     AudioOutput() = default;
-    ~AudioOutput(); // close()
+    ~AudioOutput(); // finish()
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
 
-    // Initialises SDL audio when needed and learns the default device's rate; leaves the device
-    // closed. False when SDL has no audio driver.
+    // Initialises SDL audio when needed, learns the default device's rate and starts the helper
+    // that closes an idle device. The device itself stays closed. False when SDL has no audio
+    // driver.
     bool probe();
     bool available() const { return m_available; }
 
     // Opens (if closed) and runs the device. False when it cannot be opened.
     bool start();
-    // Stops the callback but keeps the device open (a short pause, a seek).
+    // Stops the callback at once; the device closes after a short idle spell (so a track change
+    // or a brief pause does not reopen it), letting the sound server sleep.
     void pause();
-    // Closes the device: nothing runs and the sound server may sleep. Returns at once; SDL's
-    // audio thread ends on a helper thread.
-    void close();
-    // close(), then waits for every helper: before SDL audio shuts down.
+    // Closes the device now and stops the helper: before SDL audio shuts down.
     void finish();
     bool running() const { return m_running; }
-    bool deviceOpen() const { return m_device != 0; }
+    bool deviceOpen();
 
     int rate() const { return m_rate; }
     int channels() const { return 2; }
-    // Frames the device buffers per callback.
-    int bufferFrames() const { return m_bufferFrames; }
     AudioRing& ring() { return m_ring; }
     const AudioRing& ring() const { return m_ring; }
 
@@ -61,23 +60,24 @@ public:
 private:
     static void callback(void* self, uint8_t* stream, int bytes);
     void fill(uint8_t* stream, int bytes);
-    void reapClosers(bool all);
-
-    struct Closer {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-    };
-    std::vector<Closer> m_closers;
+    void closer();
 
     AudioRing m_ring;
     std::vector<float> m_scratch; // sized at open for one callback's frames
     std::atomic<float> m_gain{1.0f};
     std::atomic<bool> m_starved{false};
-    uint32_t m_device = 0;
     int m_rate = 44100;
-    int m_bufferFrames = 0;
     bool m_available = false;
-    bool m_running = false;
+    bool m_running = false; // UI thread
+
+    // SDL's device calls are not made from two threads at once: all go under this mutex.
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    uint32_t m_device = 0;                          // guarded
+    std::chrono::steady_clock::time_point m_closeAt; // guarded; meaningful while m_closePending
+    bool m_closePending = false;                    // guarded
+    bool m_quit = false;                            // guarded
+    std::thread m_closer;
 };
 
 } // namespace vell

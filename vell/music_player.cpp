@@ -283,8 +283,8 @@ void MusicPlayer::runOutput(bool on)
 {
     if (on && !m_output.running())
         m_output.start();
-    else if (!on)
-        m_output.close(); // closed, not paused: SDL would keep feeding the server silence
+    else if (!on && m_output.running())
+        m_output.pause(); // closed soon after: SDL would keep feeding the server silence
 }
 
 void MusicPlayer::update(float)

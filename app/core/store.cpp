@@ -57,6 +57,8 @@ void Store::readSettings(const Json& config)
     palette = truncateToInt32(config.get("palette").asNumber(0));
     offlineForced = config.get("offlineForced").asBool(false);
     insecure = config.get("insecure").asBool(false);
+    const std::string mode = config.get("normalisation").asString("track");
+    normalisation = mode == "off" ? NormaliseOff : mode == "album" ? NormaliseAlbum : NormaliseTrack;
 }
 
 void Store::loadOffline()
@@ -92,7 +94,10 @@ Json Store::settingsJson() const
         .set("dark", dark)
         .set("palette", palette)
         .set("offlineForced", offlineForced)
-        .set("insecure", insecure);
+        .set("insecure", insecure)
+        .set("normalisation", normalisation == NormaliseOff     ? "off"
+                              : normalisation == NormaliseAlbum ? "album"
+                                                                : "track");
     return config;
 }
 

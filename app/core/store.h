@@ -30,6 +30,8 @@ struct PendingScrobble {
 //     store.load();               // once, before anything reads it
 //     store.streamKbps = 128;
 //     store.save();               // config.json, indented by 2
+enum Normalisation : int32_t { NormaliseOff = 0, NormaliseTrack = 1, NormaliseAlbum = 2 };
+
 class Store {
 public:
     std::string url;
@@ -43,6 +45,8 @@ public:
     int32_t palette = 0;
     bool offlineForced = false;
     bool insecure = false;  // no TLS certificate verification
+    // Volume normalisation from ReplayGain data: "off", "track" or "album" in config.json.
+    int32_t normalisation = NormaliseTrack;
     std::vector<OfflineEntry> offline;
     int offlineCount = 0;  // bumped on every change of `offline`
     std::vector<PendingScrobble> pendingScrobbles;  // oldest first

@@ -359,10 +359,12 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     EXPECT_EQ(page->downloadsLabel->text(), "Downloads: 0 songs \xC2\xB7 0 B");
     auto chips = all<vell::Button>(*page->root);
     std::erase_if(chips, [](vell::Button* b) { return b->group.empty(); });
-    ASSERT_EQ(chips.size(), 8u);
+    ASSERT_EQ(chips.size(), 11u); // palettes, qualities, normalisation
     for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(chips[size_t(i)]->checked) << i;
     EXPECT_TRUE(chips[5]->checked); // 320k
+    EXPECT_TRUE(chips[9]->checked); // normalisation Track, the default
+    chips[10]->onChange(true);      // Album
 
     chips[2]->onChange(true); // Mint
     chips[7]->onChange(true); // 128k
@@ -385,6 +387,7 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     EXPECT_EQ(saved.get("streamKbps").asNumber(0), 128);
     EXPECT_TRUE(saved.get("offlineForced").asBool(false));
     EXPECT_FALSE(saved.get("dark").asBool(true));
+    EXPECT_EQ(saved.get("normalisation").asString(""), "album");
 
     // The volume goes to the store and the player, not to the file.
     all<vell::Slider>(*page->root).front()->setValue(nullptr, 0.25f);

@@ -117,6 +117,10 @@ bool AudioDecoder::open(const std::string& path, int rate, int channels, std::fu
         m_duration = double(stream->duration) * av_q2d(stream->time_base);
     else if (m_format->duration > 0)
         m_duration = double(m_format->duration) / AV_TIME_BASE;
+    // MP4 declares its exact length (edit list) but FFmpeg leaves the AAC padding after it.
+    const std::string demuxer = m_format->iformat && m_format->iformat->name ? m_format->iformat->name : "";
+    if (demuxer.find("mp4") != std::string::npos && m_duration > 0)
+        m_endAt = m_duration;
     readTags();
     return true;
 }
@@ -167,7 +171,7 @@ void AudioDecoder::close()
     m_inputDone = m_decoderDone = m_finished = false;
     m_badPackets = 0;
     m_skipUntil = -1;
-    m_duration = m_position = 0;
+    m_duration = m_position = m_endAt = 0;
     m_title.clear();
     m_gains = {nan(), nan(), nan(), nan()};
     setWaiting(false);
@@ -304,13 +308,21 @@ int AudioDecoder::decode()
                 frames -= drop;
                 m_skipUntil = -1;
             }
+            if (m_endAt > 0 && m_position > m_endAt) {
+                // Encoder padding past the end the container declares.
+                frames = std::max(0, frames - int(std::lround((m_position - m_endAt) * m_rate)));
+                m_position = m_endAt;
+                m_finished = frames == 0;
+            }
             if (frames > 0)
                 return frames;
             continue;
         }
         if (received == AVERROR_EOF) {
             m_decoderDone = true;
-            const int tail = drainResampler();
+            int tail = drainResampler();
+            if (m_endAt > 0)
+                tail = std::clamp(int(std::lround((m_endAt - m_position) * m_rate)), 0, tail);
             m_finished = true;
             m_position += double(tail) / m_rate;
             return tail;

@@ -96,6 +96,7 @@ private:
     int m_badPackets = 0;      // consecutive packets the decoder refused
     double m_skipUntil = -1;   // after a seek: output before this time is dropped
     double m_duration = 0;
+    double m_endAt = 0; // output stops here (an exact container length); 0 when not known
     double m_position = 0;
     std::string m_title;
     std::string m_error;

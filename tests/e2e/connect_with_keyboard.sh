@@ -20,7 +20,7 @@ wait_for 10 '[ -s "$CONFIG" ]' || fail "config.json was not written"
 sleep 1.5
 shot 3-main
 
-[ "$(grep -c '' "$CONFIG")" -eq 13 ] || fail "config.json is not the 13-line form: $(cat "$CONFIG")"
+[ "$(grep -c '' "$CONFIG")" -eq 14 ] || fail "config.json is not the 14-line form: $(cat "$CONFIG")"
 [ "$(json_field "$CONFIG" url)" = "http://127.0.0.1:$SERVER_PORT" ] || fail "url: $(json_field "$CONFIG" url)"
 [ "$(json_field "$CONFIG" user)" = "tester" ] || fail "user"
 SALT=$(json_field "$CONFIG" salt)

@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
@@ -66,6 +67,9 @@ bool AudioDecoder::fail(const std::string& message)
 bool AudioDecoder::open(const std::string& path, int rate, int channels, std::function<bool()> growing,
                         const std::atomic<bool>* abort, std::atomic<bool>* waiting)
 {
+    // A damaged file is a value (error(), skipped frames), not console noise.
+    static const bool quiet = (av_log_set_level(AV_LOG_FATAL), true);
+    (void)quiet;
     close();
     m_error.clear();
     m_rate = rate;

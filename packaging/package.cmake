@@ -48,8 +48,8 @@ set(CPACK_PACKAGE_CONTACT "Sonaria developers")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_STRIP_FILES ON)
-# dpkg-shlibdeps names the library packages (SDL2 and its companions, libcurl, libsystemd for
-# the media controls, libstdc++)
+# dpkg-shlibdeps names the library packages (SDL2 and its companions, FFmpeg's libav*, libcurl,
+# libsystemd for the media controls, libstdc++)
 # with the versions this build needs; the fonts are opened at run time and are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-roboto, fonts-material-design-icons-iconfont")

@@ -1,11 +1,6 @@
 #include "vell/music_player.h"
 #include "vell/wake.h"
 
-#include "vell/asset_loader.h"
-
-#include <SDL.h>
-#include <SDL_mixer.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -13,27 +8,25 @@ namespace vell {
 
 namespace {
 
-// SDL_mixer's finished hook takes no user data, so the player it flags is process-wide.
-// Atomic because the hook runs on the audio thread.
-std::atomic<MusicPlayer*> g_hookTarget{nullptr};
+constexpr int kMaxVolume = 128;
 
-constexpr int kFrequency = 44100;
-constexpr int kChannels = 2;
-constexpr int kChunkSamples = 2048;
-
-int mixerVolume(float v)
+int volumeStep(float v)
 {
-    return int(std::trunc(v * MIX_MAX_VOLUME));
+    return int(std::trunc(v * kMaxVolume));
+}
+
+FileGains noGains()
+{
+    const double n = std::nan("");
+    return {n, n, n, n};
 }
 
 } // namespace
 
-void MusicPlayer::MusicFree::operator()(Mix_Music* music) const
+MusicPlayer::MusicPlayer()
+    : m_fileGains(noGains())
 {
-    Mix_FreeMusic(music);
 }
-
-MusicPlayer::MusicPlayer() = default;
 
 MusicPlayer::~MusicPlayer()
 {
@@ -45,14 +38,15 @@ bool MusicPlayer::openAudio(AssetLoader* worker)
     m_worker = worker;
     if (m_audioOpen)
         return true;
-    if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (!m_output.probe())
         return false;
-    if (Mix_OpenAudio(kFrequency, AUDIO_S16LSB, kChannels, kChunkSamples) != 0)
-        return false;
+    // A second of audio decoded ahead: room for the next file's first samples and for a slow
+    // disk, and the decoding thread wakes a few times a second.
+    m_output.ring().reset(m_output.rate(), m_output.channels());
+    m_pipeline.onEvent = [] { wakeEngine(); };
+    m_pipeline.start(&m_output.ring(), m_output.rate());
     applyVolume();
     m_audioOpen = true;
-    g_hookTarget = this;
-    Mix_HookMusicFinished(&MusicPlayer::finishedHook);
     return true;
 }
 
@@ -60,21 +54,12 @@ void MusicPlayer::closeAudio()
 {
     if (!m_audioOpen)
         return;
-    Mix_HookMusicFinished(nullptr);
-    Mix_HaltMusic();
-    m_music.reset();
-    Mix_CloseAudio();
+    m_pipeline.shutdown();
+    m_output.finish();
     m_audioOpen = false;
-    MusicPlayer* self = this;
-    g_hookTarget.compare_exchange_strong(self, nullptr);
-}
-
-void MusicPlayer::finishedHook()
-{
-    if (MusicPlayer* target = g_hookTarget.load()) {
-        target->m_finished.store(true);
-        wakeEngine();
-    }
+    m_loaded = false;
+    m_advance.reset();
+    m_endAt.reset();
 }
 
 std::string MusicPlayer::titleFromPath(const std::string& path)
@@ -89,59 +74,135 @@ std::string MusicPlayer::titleFromPath(const std::string& path)
 
 void MusicPlayer::play(const std::string& path)
 {
-    if (!m_audioOpen || !m_worker)
-        return;
-    Mix_HaltMusic();
-    m_music.reset();
-    m_path = path;
-    m_title = titleFromPath(path);
-    m_position = 0;
-    m_duration = 0;
-    setState(MusicState::Loading);
-    const int generation = ++m_generation;
-
-    // Filled on the loader thread, read by the completion; the loader's queue mutex orders the
-    // two. Whatever the slot still holds when the last half lets go of it is freed.
-    auto slot = std::make_shared<MusicPtr>();
-    const bool posted = m_worker->post(
-        [slot, path] { slot->reset(Mix_LoadMUS(path.c_str())); },
-        [this, slot, generation] { loadCompleted(generation, std::move(*slot)); });
-    if (!posted)
-        setState(MusicState::Stopped); // loader not running: the file can never open
-    if (onPlay)
-        onPlay(path);
+    start({path, {}, {}});
 }
 
-void MusicPlayer::loadCompleted(int generation, MusicPtr music)
+void MusicPlayer::playGrowing(const std::string& path, const std::string& finalPath, std::function<bool()> growing)
 {
-    if (generation != m_generation || !m_audioOpen)
-        return; // superseded by play or stop: `music` is freed here
-    if (!music) {
+    start({path, finalPath, std::move(growing)});
+}
+
+void MusicPlayer::start(AudioSource source)
+{
+    if (!m_audioOpen || !m_worker)
+        return;
+    runOutput(false);
+    m_loaded = false;
+    const std::string requested = source.path;
+    m_path = source.finalPath.empty() ? source.path : source.finalPath;
+    m_title = titleFromPath(m_path);
+    m_position = 0;
+    m_duration = 0;
+    m_endAt.reset();
+    m_advance.reset();
+    m_queuedNext.clear();
+    m_nextSource = {};
+    m_fileGains = noGains();
+    setState(MusicState::Loading);
+    const int generation = ++m_generation;
+    m_source = source;
+    m_pipeline.open(generation, std::move(source));
+    if (onPlay)
+        onPlay(requested);
+}
+
+void MusicPlayer::queueNext(const std::string& path, std::function<bool()> growing)
+{
+    if (!m_audioOpen || (m_state != MusicState::Loading && m_state != MusicState::Playing && m_state != MusicState::Paused))
+        return;
+    if (m_advance)
+        return; // the queued file is already decoding behind the current one
+    m_queuedNext = path;
+    m_nextSource = {path, {}, std::move(growing)};
+    m_pipeline.queueNext(m_generation, m_nextSource);
+}
+
+void MusicPlayer::handle(const AudioEvent& event)
+{
+    if (event.generation != m_generation)
+        return; // superseded by play or stop
+    switch (event.type) {
+    case AudioEvent::Opened:
+        if (m_state == MusicState::Stopped)
+            return;
+        m_loaded = true;
+        if (event.duration > 0)
+            m_duration = event.duration;
+        if (!event.title.empty())
+            m_title = event.title;
+        m_fileGains = event.gains;
+        m_mark = {event.at, event.pts};
+        m_endAt.reset();
+        if (m_state == MusicState::Loading) {
+            runOutput(true);
+            setState(m_output.running() ? MusicState::Playing : MusicState::Stopped);
+        }
+        return;
+    case AudioEvent::Failed:
+        m_loaded = false;
+        runOutput(false);
         setState(MusicState::Stopped);
         return;
-    }
-    m_music = std::move(music);
-    const double decoded = Mix_MusicDuration(m_music.get());
-    if (decoded > 0)
-        m_duration = decoded;
-    // The tag only: Mix_GetMusicTitle would fall back to the file name with its extension.
-    const char* tag = Mix_GetMusicTitleTag(m_music.get());
-    if (tag && *tag)
-        m_title = tag;
-    if (Mix_PlayMusic(m_music.get(), 1) != 0) {
-        setState(MusicState::Stopped);
+    case AudioEvent::Continued:
+        m_advance = event;
+        return;
+    case AudioEvent::Seeked:
+        if (event.serial == m_seekSerial)
+            m_seekDone = event.serial;
+        if (event.pts >= 0) {
+            m_mark = {event.at, event.pts};
+            m_endAt.reset();
+        }
+        return;
+    case AudioEvent::Ended:
+        if (m_seekDone == m_seekSerial)
+            m_endAt = event.at; // an end decoded before a pending seek is not the end
         return;
     }
-    m_finished.store(false); // the halt in play() raised it; that was not the end of a track
-    setState(MusicState::Playing);
+}
+
+// Follows what the device has played: the switch to a queued file and the end of the last one
+// are reported when their sample is heard.
+void MusicPlayer::heard(uint64_t consumed)
+{
+    if (m_advance && consumed >= m_advance->at) {
+        const AudioEvent next = std::move(*m_advance);
+        m_advance.reset();
+        m_path = next.path;
+        m_title = next.title.empty() ? titleFromPath(next.path) : next.title;
+        m_duration = next.duration;
+        m_fileGains = next.gains;
+        m_mark = {next.at, next.pts};
+        m_source = m_nextSource;
+        m_nextSource = {};
+        m_queuedNext.clear();
+        m_endAt.reset();
+        if (onAdvanced)
+            onAdvanced(m_path);
+        return;
+    }
+    if (m_endAt && consumed >= *m_endAt && m_state == MusicState::Playing && !m_advance) {
+        m_endAt.reset();
+        m_position = 0;
+        runOutput(false);
+        setState(MusicState::Stopped);
+        if (onFinished)
+            onFinished();
+    }
 }
 
 void MusicPlayer::stop()
 {
     ++m_generation;
-    if (m_audioOpen)
-        Mix_HaltMusic();
+    if (m_audioOpen) {
+        m_pipeline.stop();
+        runOutput(false);
+        m_output.ring().requestDrop();
+    }
     m_position = 0;
+    m_endAt.reset();
+    m_advance.reset();
+    m_queuedNext.clear();
     setState(MusicState::Stopped);
 }
 
@@ -149,7 +210,7 @@ void MusicPlayer::pause()
 {
     if (m_state != MusicState::Playing)
         return;
-    Mix_PauseMusic();
+    runOutput(false);
     setState(MusicState::Paused);
 }
 
@@ -157,52 +218,87 @@ void MusicPlayer::resume()
 {
     if (m_state != MusicState::Paused)
         return;
-    Mix_ResumeMusic();
+    runOutput(true);
     setState(MusicState::Playing);
 }
 
 bool MusicPlayer::seek(double seconds)
 {
-    if (!m_music)
+    if (!m_loaded || !m_audioOpen || (m_state != MusicState::Playing && m_state != MusicState::Paused))
         return false;
-    if (Mix_SetMusicPosition(seconds) != 0)
-        return false;
+    seconds = std::max(seconds, 0.0);
+    if (m_advance) {
+        // The queued file is already decoding behind this one: start this one again there.
+        m_advance.reset();
+        const AudioSource next = m_nextSource;
+        m_pipeline.open(++m_generation, m_source, seconds);
+        if (!next.path.empty())
+            m_pipeline.queueNext(m_generation, next);
+    } else {
+        m_pipeline.seek(++m_seekSerial, seconds);
+    }
+    m_output.ring().requestDrop();
+    m_endAt.reset();
     m_position = seconds;
+    m_mark = {m_output.ring().written(), seconds};
     return true;
 }
 
 void MusicPlayer::setVolume(float v)
 {
     m_volume = std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f);
-    if (m_audioOpen)
-        applyVolume();
+    applyVolume();
 }
 
-void MusicPlayer::applyVolume() const
+int MusicPlayer::mixerVolume() const
 {
-    Mix_VolumeMusic(mixerVolume(m_volume));
+    return volumeStep(m_volume);
 }
 
-void MusicPlayer::update(float dt)
+void MusicPlayer::setNormalisation(double gainDb, double peak)
+{
+    double gain = std::isfinite(gainDb) ? std::pow(10.0, gainDb / 20.0) : 1.0;
+    if (peak > 0 && std::isfinite(peak))
+        gain = std::min(gain, 1.0 / peak);
+    m_normGain = gain;
+    applyVolume();
+}
+
+void MusicPlayer::applyVolume()
+{
+    m_output.setGain(float(volumeStep(m_volume)) / kMaxVolume * float(m_normGain));
+}
+
+bool MusicPlayer::buffering() const
+{
+    if (!m_audioOpen || !m_pipeline.waitingForData())
+        return false;
+    if (m_state == MusicState::Loading)
+        return true;
+    // Playing on what is left of the ring is not waiting yet; a tenth of a second is.
+    return m_state == MusicState::Playing && m_output.ring().available() < m_output.rate() / 10;
+}
+
+void MusicPlayer::runOutput(bool on)
+{
+    if (on && !m_output.running())
+        m_output.start();
+    else if (!on && m_output.running())
+        m_output.pause(); // closed soon after: SDL would keep feeding the server silence
+}
+
+void MusicPlayer::update(float)
 {
     if (!m_audioOpen)
         return;
-    if (m_finished.exchange(false)) {
-        if (m_state == MusicState::Playing || m_state == MusicState::Paused) {
-            m_position = 0;
-            setState(MusicState::Stopped);
-            if (onFinished)
-                onFinished();
-            return;
-        }
-    }
-    if (m_state != MusicState::Playing)
+    for (const AudioEvent& event : m_pipeline.takeEvents())
+        handle(event);
+    const uint64_t consumed = m_output.ring().consumed();
+    heard(consumed);
+    if (m_state != MusicState::Playing || m_seekDone != m_seekSerial)
         return;
-    const double p = Mix_GetMusicPosition(m_music.get());
-    if (p >= 0)
-        m_position = p;
-    else
-        m_position += dt; // negative or NaN: the decoder cannot tell
+    const double elapsed = consumed > m_mark.at ? double(consumed - m_mark.at) / m_output.rate() : 0.0;
+    m_position = m_mark.pts + elapsed;
 }
 
 void MusicPlayer::setState(MusicState state)

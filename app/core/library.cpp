@@ -1,5 +1,8 @@
 #include "app/core/library.h"
 
+#include <cmath>
+#include <utility>
+
 namespace cad {
 
 namespace {
@@ -12,6 +15,14 @@ std::string textOf(const Json& json, const char* key)
 int32_t int32Of(const Json& json, const char* key)
 {
     return truncateToInt32(json.get(key).asNumber(0));
+}
+
+std::optional<double> numberOf(const Json& json, const char* key)
+{
+    const Json& value = json.get(key);
+    if (value.kind != Json::Number || !std::isfinite(value.number))
+        return std::nullopt;
+    return value.number;
 }
 
 template <typename Record>
@@ -51,6 +62,9 @@ Song songFromJson(const Json& json)
     song.bitRate = int32Of(json, "bitRate");
     song.size = truncateToInt64(json.get("size").asNumber(0));
     song.starred = json.has("starred");
+    const Json& gain = json.get("replayGain");
+    song.replayGain = {numberOf(gain, "trackGain"), numberOf(gain, "albumGain"), numberOf(gain, "trackPeak"),
+                       numberOf(gain, "albumPeak")};
     return song;
 }
 
@@ -135,6 +149,17 @@ Json songToJson(const Song& song)
         .set("size", static_cast<double>(song.size));
     if (song.starred)
         json.set("starred", "1");
+    const ReplayGain& rg = song.replayGain;
+    if (rg != ReplayGain{}) {
+        Json gain = Json::object();
+        const std::pair<const char*, const std::optional<double>*> members[] = {
+            {"trackGain", &rg.trackGain}, {"albumGain", &rg.albumGain}, {"trackPeak", &rg.trackPeak}, {"albumPeak", &rg.albumPeak}};
+        for (const auto& [key, value] : members) {
+            if (*value)
+                gain.set(key, **value);
+        }
+        json.set("replayGain", std::move(gain));
+    }
     return json;
 }
 

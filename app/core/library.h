@@ -2,6 +2,7 @@
 #include "app/core/json.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,17 @@
 // accept numbers, numeric strings and booleans, truncated toward zero and saturated to
 // the field's width; `starred` is set when the member exists, whatever its value.
 namespace cad {
+
+// Loudness data from the server's "replayGain" member: gains in dB, peaks linear (1 = full
+// scale). Absent values are empty.
+struct ReplayGain {
+    std::optional<double> trackGain;
+    std::optional<double> albumGain;
+    std::optional<double> trackPeak;
+    std::optional<double> albumPeak;
+
+    bool operator==(const ReplayGain&) const = default;
+};
 
 struct Song {
     std::string id;
@@ -31,6 +43,7 @@ struct Song {
     int32_t bitRate = 0;  // kbit/s
     int64_t size = 0;  // bytes
     bool starred = false;
+    ReplayGain replayGain;
 
     bool operator==(const Song&) const = default;
 };

@@ -59,6 +59,8 @@ void Store::readSettings(const Json& config)
     insecure = config.get("insecure").asBool(false);
     uiScale = truncateToInt32(config.get("uiScale").asNumber(0));
     syncPlayQueue = config.get("syncPlayQueue").asBool(true);
+    const std::string mode = config.get("normalisation").asString("track");
+    normalisation = mode == "off" ? NormaliseOff : mode == "album" ? NormaliseAlbum : NormaliseTrack;
 }
 
 void Store::loadOffline()
@@ -104,7 +106,10 @@ Json Store::settingsJson() const
         .set("offlineForced", offlineForced)
         .set("insecure", insecure)
         .set("uiScale", uiScale)
-        .set("syncPlayQueue", syncPlayQueue);
+        .set("syncPlayQueue", syncPlayQueue)
+        .set("normalisation", normalisation == NormaliseOff     ? "off"
+                              : normalisation == NormaliseAlbum ? "album"
+                                                                : "track");
     return config;
 }
 

@@ -38,6 +38,8 @@ struct PendingScrobble {
 //     store.load();               // once, before anything reads it
 //     store.streamKbps = 128;
 //     store.save();               // config.json, indented by 2
+enum Normalisation : int32_t { NormaliseOff = 0, NormaliseTrack = 1, NormaliseAlbum = 2 };
+
 class Store {
 public:
     std::string url;
@@ -53,6 +55,8 @@ public:
     bool insecure = false;  // no TLS certificate verification
     int32_t uiScale = 0;  // interface size in percent (75..200); 0 picks it from the screen
     bool syncPlayQueue = true;  // keep the play queue on the server too
+    // Volume normalisation from ReplayGain data: "off", "track" or "album" in config.json.
+    int32_t normalisation = NormaliseTrack;
     std::vector<OfflineEntry> offline;
     int offlineCount = 0;  // bumped on every change of `offline`
     // The download list as last saved with offline.json, in queue order; cad::Downloads

@@ -49,9 +49,10 @@ std::shared_ptr<Transfer> Net::fetchOn(platform::WorkerPool& pool, const std::st
                                        const std::string& path, DownloadCallback done)
 {
     auto transfer = std::make_shared<Transfer>();
+    transfer->partPath = temporaryPath(path);
     track(transfer);
     pool.post([this, url, path, done = std::move(done), transfer]() mutable {
-        FetchOutcome outcome = fetchToFile(url, path, *transfer, insecure.load());
+        FetchOutcome outcome = fetchToFile(url, path, transfer->partPath, *transfer, insecure.load());
         post([done = std::move(done), outcome = std::move(outcome)] {
             if (done)
                 done(outcome.ok, outcome.error);

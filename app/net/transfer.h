@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <string>
 
 namespace cad {
 
@@ -12,6 +13,9 @@ struct Transfer {
     std::atomic<bool> cancel{false};   // set by the owner to abort
     std::atomic<bool> done{false};     // set once the transfer has ended, either way
     std::atomic<bool> ok{false};       // the file is complete at its final path
+    // The temporary file a download writes before moving it to its final path; set before the
+    // transfer is shared and never changed, so a reader may follow the file as it grows.
+    std::string partPath;
 };
 
 } // namespace cad

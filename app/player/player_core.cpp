@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <optional>
 
 namespace cad {
@@ -45,11 +46,13 @@ PlayerCore::PlayerCore(Net& net, Subsonic& subsonic, Store& store, vell::MusicPl
     , m_rng(std::random_device("default")())
 {
     m_music.onFinished = [this] { trackFinished(); };
+    m_music.onAdvanced = [this](const std::string& path) { trackAdvanced(path); };
 }
 
 PlayerCore::~PlayerCore()
 {
     m_music.onFinished = nullptr;
+    m_music.onAdvanced = nullptr;
 }
 
 const Song* PlayerCore::current() const
@@ -181,6 +184,7 @@ void PlayerCore::startFile(const Song& song, const std::string& path, bool cache
     if (m_music.duration() <= 0)
         m_music.setDuration(song.duration);
     m_startedCacheFile = cacheFile ? path : std::string();
+    applyNormalisation();
     ++changeCount;
     active = true;
     awaitingStart = true;
@@ -198,13 +202,28 @@ void PlayerCore::fetchCurrent(const Song& song)
         fetching = false;
         m_streamTransfer.reset();
         if (ok) {
-            startFile(song, path, true);
+            // Already sounding from the growing file, which now sits at its cache name.
+            platform::touchFile(path);
+            m_startedCacheFile = path;
+            ++changeCount;
+            prefetch();
             return;
         }
         if (error == "cancelled")
             return;
+        m_music.stop();
         failCurrent("Couldn't load " + quoted(song.title) + " (" + error + ")");
     });
+    // Sound starts with the first bytes: the player follows the transfer's temporary file,
+    // which is renamed to `path` once complete.
+    const std::shared_ptr<Transfer> transfer = m_streamTransfer;
+    m_music.playGrowing(transfer->partPath, path, [transfer] { return !transfer->done.load(); });
+    if (m_music.duration() <= 0)
+        m_music.setDuration(song.duration);
+    applyNormalisation();
+    ++changeCount;
+    active = true;
+    awaitingStart = true;
 }
 
 std::shared_ptr<Transfer> PlayerCore::fetchToCache(const Song& song, std::function<void(bool, const std::string&)> done)
@@ -261,6 +280,91 @@ void PlayerCore::trackFinished()
     ++changeCount;
 }
 
+void PlayerCore::applyNormalisation()
+{
+    // A song without loudness data sits this far below full scale, near where normalised
+    // songs land, so the two kinds play side by side at about the same loudness.
+    constexpr double kPreGainDb = -6.0;
+    const Song* song = current();
+    const int mode = m_store.normalisation;
+    const std::string key = m_music.path() + "\n" + std::to_string(mode) + (m_music.loaded() ? "+" : "-");
+    if (!song || key == m_normalisedFor)
+        return;
+    m_normalisedFor = key;
+    if (mode == NormaliseOff) {
+        m_music.setNormalisation(0, 0);
+        return;
+    }
+    // The server's values first, then the file's own tags.
+    const vell::FileGains& tags = m_music.fileGains();
+    const auto pick = [](std::optional<double> server, double tag) {
+        return server ? server : std::isfinite(tag) ? std::optional<double>(tag) : std::nullopt;
+    };
+    const ReplayGain& rg = song->replayGain;
+    const auto trackGain = pick(rg.trackGain, tags.trackGain);
+    const auto albumGain = pick(rg.albumGain, tags.albumGain);
+    const auto trackPeak = pick(rg.trackPeak, tags.trackPeak);
+    const auto albumPeak = pick(rg.albumPeak, tags.albumPeak);
+    const bool album = mode == NormaliseAlbum && albumGain;
+    const auto gain = album ? albumGain : trackGain ? trackGain : albumGain;
+    if (!gain) {
+        m_music.setNormalisation(kPreGainDb, 0);
+        return;
+    }
+    const auto peak = album || !trackGain ? (albumPeak ? albumPeak : trackPeak) : (trackPeak ? trackPeak : albumPeak);
+    m_music.setNormalisation(*gain, peak.value_or(0));
+}
+
+int PlayerCore::followingIndex() const
+{
+    const int n = static_cast<int>(queue.size());
+    if (repeat == One || index < 0 || n == 0)
+        return -1;
+    if (index + 1 < n)
+        return index + 1;
+    return repeat == All ? 0 : -1;
+}
+
+void PlayerCore::queueFollowing()
+{
+    if (!active || m_music.state() != MusicState::Playing)
+        return;
+    const int i = followingIndex();
+    const std::string path = i >= 0 ? localPath(queue[static_cast<size_t>(i)]) : std::string();
+    if (path != m_music.queuedNext())
+        m_music.queueNext(path);
+}
+
+void PlayerCore::trackAdvanced(const std::string& path)
+{
+    const int i = followingIndex();
+    const Song* song = i >= 0 ? &queue[static_cast<size_t>(i)] : nullptr;
+    if (!song || localPath(*song) != path) {
+        // The queue changed after the file was queued: follow the rules from scratch.
+        m_music.stop();
+        trackFinished();
+        return;
+    }
+    // What playIndex does, except that the music is already playing.
+    index = i;
+    ++playGeneration;
+    scrobbled = false;
+    nowPlayingSent = false;
+    playedSeconds = 0;
+    startedAt = wallClockMs();
+    cancelStream();
+    platform::touchFile(path);
+    m_startedCacheFile = m_store.offlineEntry(song->id) ? std::string() : path;
+    if (m_music.duration() <= 0)
+        m_music.setDuration(song->duration);
+    m_normalisedFor.clear();
+    applyNormalisation();
+    ++changeCount;
+    active = true;
+    awaitingStart = false;
+    prefetch();
+}
+
 void PlayerCore::next()
 {
     if (queue.empty())
@@ -286,7 +390,7 @@ void PlayerCore::previous()
 
 void PlayerCore::togglePause()
 {
-    if (queue.empty() || fetching || m_music.state() == MusicState::Loading)
+    if (queue.empty() || (fetching && !active) || m_music.state() == MusicState::Loading)
         return;
     if (!active) {
         playIndex(std::max(index, 0));
@@ -490,8 +594,11 @@ void PlayerCore::watchStart()
     }
     if (state != MusicState::Stopped)
         return;
+    if (m_streamTransfer && m_streamTransfer->done.load() && !m_streamTransfer->ok.load())
+        return; // the fetch failed: its completion tells why
     awaitingStart = false;
     active = false;
+    cancelStream(); // a stream that cannot be played is not worth finishing
     const Song* song = current();
     if (!song)
         return;
@@ -513,8 +620,15 @@ void PlayerCore::tick(float /*dt: real time comes from `clock`; the frame's step
     m_ticked = true;
 
     watchStart();
-    if (m_music.state() == MusicState::Playing && active)
+    if (m_music.state() == MusicState::Playing && active) {
         countListening(std::min(elapsed, kMaxListeningStep));
+        applyNormalisation();
+        m_queueTimer += elapsed;
+        if (m_queueTimer >= 0.5) {
+            m_queueTimer = 0;
+            queueFollowing();
+        }
+    }
     m_flushTimer += elapsed;
     if (m_flushTimer > 20.0) {
         m_flushTimer = 0;

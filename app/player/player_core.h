@@ -1,8 +1,9 @@
 #pragma once
 // cad::PlayerCore — the application's player: the play queue (shuffle, repeat), the
 // transport, the stream cache, the failure watch, queue.json, and scrobbling.
-// A song is never streamed from a URL: it plays from its downloaded file, else from
-// the stream cache, else (online) its whole stream is fetched into the cache first.
+// A song plays from its downloaded file, else from the stream cache, else (online) from its
+// stream as it is fetched into the cache: sound starts with the first bytes. When the next
+// song's file is ready it follows the current one without a gap.
 // UI thread only; transfers run on the Net's pools and complete on the UI thread.
 //
 //   PlayerCore player(net, subsonic, store, engine.music());
@@ -149,6 +150,15 @@ private:
     // the cache. `done` may be empty; it is dropped once this player is gone.
     std::shared_ptr<Transfer> fetchToCache(const Song& song, std::function<void(bool ok, const std::string& error)> done);
     void trackFinished();
+    // The position that plays when the current song ends by itself, -1 when none does or
+    // when it replays itself (repeat One).
+    int followingIndex() const;
+    // Hands the following song's local file to the music player to follow without a gap.
+    void queueFollowing();
+    // The queued file is heard: the queue moves on as at the end of a track, without a restart.
+    void trackAdvanced(const std::string& path);
+    // Applies the volume normalisation setting to the song being heard.
+    void applyNormalisation();
     void watchStart();
     void countListening(double seconds);
     void sendPending(const PendingScrobble& entry);
@@ -161,6 +171,8 @@ private:
     std::shared_ptr<Transfer> m_prefetchTransfer;
     std::string m_prefetchId;
     std::string m_startedCacheFile; // the stream cache file handed to the music player, "" for a download
+    std::string m_normalisedFor; // the file and mode the normalisation was last set for
+    double m_queueTimer = 0;
     double m_flushTimer = 0;
     double m_saveTimer = 0;
     double m_lastTick = 0;

@@ -42,7 +42,8 @@ bool musicPlaying(const PlayerCore& player) { return player.music().state() == v
 
 bool playbackBusy(const PlayerCore& player)
 {
-    return player.fetching || player.music().state() == vell::MusicState::Loading;
+    return (player.fetching && !player.active) || player.music().state() == vell::MusicState::Loading
+        || player.music().buffering();
 }
 
 float fetchShare(const PlayerCore& player)

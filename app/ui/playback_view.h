@@ -26,8 +26,11 @@ float progressFraction(const PlayerCore& player);
 std::string timeText(double seconds);
 // The music player is playing (not paused, loading or stopped).
 bool musicPlaying(const PlayerCore& player);
-// A stream is being fetched or the file is being opened.
+// A stream is being fetched and not yet sounding, the file is being opened, or playback
+// waits for data (buffering).
 bool playbackBusy(const PlayerCore& player);
+// What the mini player and the now-playing panel show while playback waits for data.
+inline constexpr const char* kBufferingText = "Buffering\u2026";
 // The fetch's share received in (0, 1], or a negative value when unknown (no size
 // announced yet, nothing received, or the file only being opened).
 float fetchShare(const PlayerCore& player);

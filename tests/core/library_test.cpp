@@ -23,7 +23,7 @@ TEST(Library, DecodesEverySongField)
     Song song = songFromJson(doc(R"({"id":"s1","parent":"p","title":"T","album":"Al","albumId":"a1",
         "artist":"Ar","artistId":"r1","coverArt":"c1","suffix":"flac","genre":"Jazz","track":3,
         "discNumber":2,"year":1999,"duration":245,"bitRate":320,"size":12345678901,"starred":"2024-01-01"})"));
-    Song expected{ "s1", "T", "Al", "a1", "Ar", "r1", "c1", "flac", "Jazz", 3, 2, 1999, 245, 320, 12345678901, true };
+    Song expected{ "s1", "T", "Al", "a1", "Ar", "r1", "c1", "flac", "Jazz", 3, 2, 1999, 245, 320, 12345678901, true, {} };
     EXPECT_EQ(song, expected);
     EXPECT_EQ(songFromJson(doc("{}")), Song());
     EXPECT_EQ(songFromJson(doc("[1,2]")), Song());
@@ -112,7 +112,7 @@ TEST(Library, DecodesListsInOrderWithoutFiltering)
 
 TEST(Library, SongStateFormRoundTrips)
 {
-    Song song{ "s\"1", "Été", "Al", "a1", "Ar", "r1", "c1", "mp3", "", 1, 1, 2020, 200, 128, 5000000000, true };
+    Song song{ "s\"1", "Été", "Al", "a1", "Ar", "r1", "c1", "mp3", "", 1, 1, 2020, 200, 128, 5000000000, true, {} };
     Json json = songToJson(song);
     EXPECT_EQ(json.dump(),
         R"({"id":"s\"1","title":"Été","album":"Al","albumId":"a1","artist":"Ar","artistId":"r1",)"
@@ -125,4 +125,27 @@ TEST(Library, SongStateFormRoundTrips)
     EXPECT_FALSE(json.has("starred"));
     EXPECT_EQ(songFromJson(doc(json.dump())), song);
     EXPECT_EQ(songFromJson(songToJson(Song())), Song());
+}
+
+TEST(Library, ReplayGainIsReadKeptAndOptional)
+{
+    const struct {
+        const char* member; // the "replayGain" member's JSON text
+        ReplayGain expected;
+    } cases[] = {
+        {R"({"trackGain":-6.5,"albumGain":-7.25,"trackPeak":0.98,"albumPeak":1.02})", {-6.5, -7.25, 0.98, 1.02}},
+        {R"({"trackGain":3,"trackPeak":"x"})", {3.0, {}, {}, {}}},
+        {R"({"albumGain":0})", {{}, 0.0, {}, {}}},
+        {R"("loud")", {}},
+        {R"({})", {}},
+    };
+    for (const auto& c : cases) {
+        const Song song = songFromJson(doc(std::string(R"({"id":"1","replayGain":)") + c.member + "}"));
+        EXPECT_EQ(song.replayGain, c.expected) << c.member;
+        // queue.json and offline.json keep exactly what was read; a song without gains
+        // writes no member, so older files and newer ones read alike.
+        const Json written = songToJson(song);
+        EXPECT_EQ(written.has("replayGain"), c.expected != ReplayGain{}) << c.member;
+        EXPECT_EQ(songFromJson(doc(written.dump())), song) << c.member;
+    }
 }

@@ -8,6 +8,9 @@
 #include <string>
 
 using cad::Store;
+using cad::NormaliseAlbum;
+using cad::NormaliseOff;
+using cad::NormaliseTrack;
 using testing_support::TempHome;
 namespace platform = cad::platform;
 
@@ -74,6 +77,28 @@ TEST(Store, StateFilesThatAreNotArraysGiveEmptyLists)
     EXPECT_TRUE(store.pendingScrobbles.empty());
 }
 
+TEST(Store, NormalisationIsReadAsAWordAndDefaultsToTrack)
+{
+    const struct {
+        const char* config;
+        int32_t expected;
+    } cases[] = {
+        {"{}", NormaliseTrack}, // a file from before the setting
+        {R"({"normalisation":"off"})", NormaliseOff},
+        {R"({"normalisation":"album"})", NormaliseAlbum},
+        {R"({"normalisation":"track"})", NormaliseTrack},
+        {R"({"normalisation":2})", NormaliseTrack},
+    };
+    for (const auto& c : cases) {
+        TempHome home;
+        writeState(home, "config.json", c.config);
+        Store store = loaded();
+        EXPECT_EQ(store.normalisation, c.expected) << c.config;
+        ASSERT_TRUE(store.save());
+        EXPECT_EQ(loaded().normalisation, c.expected) << c.config;
+    }
+}
+
 TEST(Store, WritesTheExactConfigText)
 {
     TempHome home;
@@ -97,7 +122,8 @@ TEST(Store, WritesTheExactConfigText)
         "  \"offlineForced\": false,\n"
         "  \"insecure\": false,\n"
         "  \"uiScale\": 0,\n"
-        "  \"syncPlayQueue\": true\n"
+        "  \"syncPlayQueue\": true,\n"
+        "  \"normalisation\": \"track\"\n"
         "}");
     EXPECT_FALSE(platform::fileExists(home.dataDir() + "/config.json.tmp"));
 }

@@ -362,7 +362,8 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
         std::erase_if(chips, [&](vell::Button* b) { return b->group != name; });
         return chips;
     };
-    const auto palettes = group("palette"), qualities = group("quality"), sizes = group("interface-size");
+    const auto palettes = group("palette"), qualities = group("quality"), sizes = group("interface-size"),
+               modes = group("normalisation");
     ASSERT_EQ(palettes.size(), 4u);
     ASSERT_EQ(qualities.size(), 4u);
     ASSERT_EQ(sizes.size(), 6u);
@@ -370,6 +371,9 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
         EXPECT_FALSE(chip->checked);
     EXPECT_TRUE(qualities[1]->checked); // 320k
     EXPECT_TRUE(sizes[0]->checked); // Auto
+    ASSERT_EQ(modes.size(), 3u);
+    EXPECT_TRUE(modes[1]->checked); // normalisation Track, the default
+    modes[2]->onChange(true); // Album
 
     palettes[2]->onChange(true); // Mint
     qualities[3]->onChange(true); // 128k
@@ -398,6 +402,7 @@ TEST_F(OfflineStorage, SettingsWriteTheStoreAtOnceAndSaveAllButTheVolume)
     EXPECT_FALSE(saved.get("dark").asBool(true));
     EXPECT_EQ(saved.get("uiScale").asNumber(0), 125);
     EXPECT_FALSE(saved.get("syncPlayQueue").asBool(true));
+    EXPECT_EQ(saved.get("normalisation").asString(""), "album");
 
     // The volume goes to the store and the player, not to the file.
     all<vell::Slider>(*page->root).front()->setValue(nullptr, 0.25f);

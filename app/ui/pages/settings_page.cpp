@@ -136,6 +136,12 @@ vell::WidgetPtr playbackCard()
         services().store.streamKbps = kQualities[size_t(i)].kbps;
         saveStore();
     });
+    // The player applies a new choice to the song it plays at its next tick.
+    auto normalisation = chipRow("normalisation", { "Off", "Track", "Album" },
+        std::clamp(int(services().store.normalisation), 0, 2), [](int i) {
+            services().store.normalisation = i;
+            saveStore();
+        });
     auto volume = vell::slider(0, 1, std::clamp(services().store.volume, 0.0f, 1.0f));
     volume->onChange = [](float value) {
         const float v = std::clamp(value, 0.0f, 1.0f);
@@ -148,6 +154,7 @@ vell::WidgetPtr playbackCard()
         settingRow("Scrobbling", "Report plays to your server", storeToggle(&Store::scrobble)),
         settingRow("Sync play queue", "Go on from where you left off on another device",
             storeToggle(&Store::syncPlayQueue)),
+        settingRow("Volume normalisation", "Evens out loudness with ReplayGain", normalisation),
         settingRow("Volume", "", volume),
     });
 }

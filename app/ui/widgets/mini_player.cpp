@@ -4,6 +4,7 @@
 #include "app/ui/library_text.h"
 #include "app/ui/nav.h"
 #include "app/ui/playback_view.h"
+#include "vell/music_player.h"
 #include "vell/box.h"
 
 #include <cmath>
@@ -85,11 +86,13 @@ void MiniPlayer::update(vell::UiContext&, float)
     visible = song != nullptr;
     if (!song)
         return;
-    if (player->changeCount != lastChange) {
+    const bool buffering = player->music().buffering();
+    if (player->changeCount != lastChange || buffering != shownBuffering) {
         lastChange = player->changeCount;
+        shownBuffering = buffering;
         ++rebuilds;
         title->setText(song->title);
-        subtitle->setText(songCaption(*song));
+        subtitle->setText(buffering ? kBufferingText : songCaption(*song));
         cover->setCoverId(song->coverArt);
     }
     progress->progress = progressFraction(*player);

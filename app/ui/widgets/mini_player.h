@@ -37,6 +37,7 @@ public:
     void build();
 
     int lastChange = 0;
+    bool shownBuffering = false; // the caption says "Buffering…"
     int rebuilds = 0; // how often the song's texts were re-set (tests)
 
     std::shared_ptr<vell::Button> open;

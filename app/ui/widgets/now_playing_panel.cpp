@@ -141,7 +141,7 @@ void NowPlayingPanel::showSong()
     title->setText(song ? song->title : "Nothing playing");
     subtitle->setText(song ? song->artist : "Pick something from your library");
     album->setText(song ? song->album : std::string());
-    format->setText(song ? formatText(*song) : std::string());
+    format->setText(shownBuffering ? std::string(kBufferingText) : song ? formatText(*song) : std::string());
     cover->setCoverId(song ? song->coverArt : std::string());
     const bool starred = song && song->starred;
     heart->setCodePoint(starred ? kHeartFilled : kHeartOutlined);
@@ -176,8 +176,10 @@ void NowPlayingPanel::update(vell::UiContext&, float)
         fitWidth(rect.w);
     const PlayerCore* player = activePlayer();
     const int change = player ? player->changeCount : 0;
-    if (change != lastChange || rebuilds == 0) {
+    const bool buffering = player && player->music().buffering();
+    if (change != lastChange || rebuilds == 0 || buffering != shownBuffering) {
         lastChange = change;
+        shownBuffering = buffering;
         showSong();
     }
     const bool current = player && player->current();

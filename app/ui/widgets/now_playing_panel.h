@@ -44,6 +44,7 @@ public:
     void toggleFavourite();
 
     int lastChange = 0;
+    bool shownBuffering = false; // the format line says "Buffering…"
     int rebuilds = 0; // how often the song's texts were re-set (tests)
 
     std::shared_ptr<Cover> cover;

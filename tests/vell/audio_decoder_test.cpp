@@ -1,0 +1,217 @@
+// The FFmpeg decoder and the decoding thread on real files made with ffmpeg at test time.
+#include "vell/audio_decoder.h"
+#include "vell/audio_pipeline.h"
+#include "vell/audio_ring.h"
+
+#include "support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+using vell::AudioDecoder;
+
+constexpr int kRate = 48000; // not the files' rate: every format goes through the resampler
+
+bool ffmpeg(const std::string& args, const std::string& out)
+{
+    const std::string command = "ffmpeg -nostdin -v error -y " + args + " '" + out + "'";
+    return std::system(command.c_str()) == 0;
+}
+
+testing_support::TempDir& dir()
+{
+    static testing_support::TempDir d;
+    return d;
+}
+
+// A continuous 3 s tone, the source of every file below.
+const std::string& toneWav()
+{
+    static const std::string path = [] {
+        const std::string p = dir().file("tone.wav");
+        ffmpeg("-f lavfi -i sine=frequency=440:duration=3:sample_rate=44100 -ac 2", p);
+        return p;
+    }();
+    return path;
+}
+
+struct Decoded {
+    bool opened = false;
+    double duration = 0;
+    long frames = 0;
+};
+
+Decoded decodeAll(const std::string& path, double seekTo = -1, std::function<bool()> growing = {})
+{
+    std::atomic<bool> abort{false};
+    AudioDecoder d;
+    Decoded out;
+    out.opened = d.open(path, kRate, 2, std::move(growing), &abort);
+    if (!out.opened)
+        return out;
+    out.duration = d.duration();
+    if (seekTo >= 0) {
+        EXPECT_TRUE(d.seek(seekTo)) << path;
+    }
+    while (const int n = d.decode())
+        out.frames += n;
+    return out;
+}
+
+TEST(AudioDecoder, EveryCommonFormatOpensReportsItsDurationAndSeeks)
+{
+    const struct {
+        const char* name;
+        const char* args;
+    } formats[] = {
+        {"a.mp3", "-c:a libmp3lame -b:a 192k"},
+        {"a.flac", "-c:a flac -sample_fmt s32 -ar 96000"}, // 24-bit, 96 kHz
+        {"a.ogg", "-c:a libvorbis"},
+        {"a.opus", "-c:a libopus"},
+        {"aac.m4a", "-c:a aac"},
+        {"alac.m4a", "-c:a alac"},
+        {"a.wv", "-c:a wavpack"},
+        {"a.wav", "-c:a pcm_s16le"},
+        {"a.aiff", "-c:a pcm_s16be"},
+    };
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.name);
+        const std::string path = dir().file(f.name);
+        ASSERT_TRUE(ffmpeg("-i '" + toneWav() + "' " + f.args, path));
+        const Decoded whole = decodeAll(path);
+        ASSERT_TRUE(whole.opened);
+        EXPECT_NEAR(whole.duration, 3.0, 0.05);
+        EXPECT_NEAR(double(whole.frames) / kRate, 3.0, 0.05);
+        // What follows a seek is exactly the rest of the file.
+        const Decoded rest = decodeAll(path, 1.7);
+        EXPECT_NEAR(double(rest.frames) / kRate, 1.3, 0.05);
+    }
+}
+
+TEST(AudioDecoder, DamagedFilesPlayWhatTheyHaveAndJunkNeverOpens)
+{
+    const std::string mp3 = dir().file("whole.mp3");
+    ASSERT_TRUE(ffmpeg("-i '" + toneWav() + "' -c:a libmp3lame -b:a 128k", mp3));
+    std::ifstream in(mp3, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+
+    const std::string cut = dir().file("cut.mp3");
+    std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    const Decoded truncated = decodeAll(cut);
+    ASSERT_TRUE(truncated.opened);
+    EXPECT_NEAR(double(truncated.frames) / kRate, 1.5, 0.2);
+
+    std::string spoiled = bytes;
+    for (size_t i = spoiled.size() / 2; i < spoiled.size() / 2 + 3000; ++i)
+        spoiled[i] = char(i * 7);
+    const std::string garbage = dir().file("garbage.mp3");
+    std::ofstream(garbage, std::ios::binary) << spoiled;
+    const Decoded middle = decodeAll(garbage);
+    ASSERT_TRUE(middle.opened);
+    EXPECT_GT(double(middle.frames) / kRate, 2.5); // the damaged frames are skipped
+
+    const std::string junk = dir().file("junk.mp3");
+    std::ofstream(junk) << "not audio at all\n";
+    EXPECT_FALSE(decodeAll(junk).opened);
+    EXPECT_FALSE(decodeAll(dir().file("missing.flac")).opened);
+}
+
+TEST(AudioDecoder, AGrowingFileIsFollowedToItsEnd)
+{
+    const std::string flac = dir().file("grow-source.flac");
+    ASSERT_TRUE(ffmpeg("-i '" + toneWav() + "' -c:a flac", flac));
+    std::ifstream in(flac, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::string part = dir().file("grow.flac.part");
+    std::ofstream(part, std::ios::binary) << bytes.substr(0, 20000);
+
+    std::atomic<bool> growing{true};
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::ofstream(part, std::ios::binary | std::ios::app) << bytes.substr(20000);
+        growing = false;
+    });
+    const Decoded d = decodeAll(part, -1, [&] { return growing.load(); });
+    writer.join();
+    ASSERT_TRUE(d.opened);
+    EXPECT_NEAR(double(d.frames) / kRate, 3.0, 0.02);
+}
+
+TEST(AudioDecoder, LoudnessTagsAreRead)
+{
+    const std::string flac = dir().file("gain.flac");
+    ASSERT_TRUE(ffmpeg("-i '" + toneWav() + "' -c:a flac -metadata REPLAYGAIN_TRACK_GAIN='-7.5 dB' "
+                       "-metadata REPLAYGAIN_TRACK_PEAK=0.9 -metadata REPLAYGAIN_ALBUM_GAIN='-8 dB'", flac));
+    std::atomic<bool> abort{false};
+    AudioDecoder d;
+    ASSERT_TRUE(d.open(flac, kRate, 2, {}, &abort));
+    EXPECT_DOUBLE_EQ(d.gains().trackGain, -7.5);
+    EXPECT_DOUBLE_EQ(d.gains().trackPeak, 0.9);
+    EXPECT_DOUBLE_EQ(d.gains().albumGain, -8.0);
+    EXPECT_TRUE(std::isnan(d.gains().albumPeak));
+
+    AudioDecoder plain;
+    ASSERT_TRUE(plain.open(toneWav(), kRate, 2, {}, &abort));
+    EXPECT_TRUE(std::isnan(plain.gains().trackGain));
+}
+
+// Three pieces of one tone in three formats, queued back to back on the decoding thread: the
+// samples at each join continue the sine, with no gap (encoder delay and padding trimmed) and no
+// jump. The test drains the ring itself, standing in for the audio callback.
+TEST(MusicPlayerGapless, ThreePiecesOfOneToneJoinWithoutAGapOrAClick)
+{
+    const std::string pieces[] = {dir().file("p1.mp3"), dir().file("p2.m4a"), dir().file("p3.flac")};
+    ASSERT_TRUE(ffmpeg("-i '" + toneWav() + "' -t 1 -c:a libmp3lame -b:a 192k", pieces[0]));
+    ASSERT_TRUE(ffmpeg("-ss 1 -i '" + toneWav() + "' -t 1 -c:a aac -b:a 192k", pieces[1]));
+    ASSERT_TRUE(ffmpeg("-ss 2 -i '" + toneWav() + "' -t 1 -c:a flac", pieces[2]));
+
+    vell::AudioRing ring;
+    ring.reset(44100, 2);
+    vell::AudioPipeline pipeline;
+    pipeline.start(&ring, 44100);
+    pipeline.open(1, {pieces[0], {}, {}});
+    pipeline.queueNext(1, {pieces[1], {}, {}});
+
+    std::vector<float> heard;
+    std::vector<uint64_t> joins;
+    float chunk[2 * 1024];
+    bool ended = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!ended && std::chrono::steady_clock::now() < deadline) {
+        for (const vell::AudioEvent& e : pipeline.takeEvents()) {
+            if (e.type == vell::AudioEvent::Continued) {
+                joins.push_back(e.at);
+                if (joins.size() == 1)
+                    pipeline.queueNext(1, {pieces[2], {}, {}});
+            }
+            ended = ended || e.type == vell::AudioEvent::Ended;
+        }
+        const int n = ring.pop(chunk, 1024);
+        heard.insert(heard.end(), chunk, chunk + 2 * n);
+        if (n == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    for (int n; (n = ring.pop(chunk, 1024)) > 0;)
+        heard.insert(heard.end(), chunk, chunk + 2 * n);
+    pipeline.shutdown();
+
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(joins.size(), 2u);
+    EXPECT_NEAR(double(heard.size() / 2) / 44100, 3.0, 0.01);
+    // A 440 Hz sine at 1/8 of full scale moves at most ~0.008 per sample; a gap or a click
+    // shows as a jump far above that.
+    for (uint64_t at : joins) {
+        ASSERT_LT(at + 64, heard.size() / 2);
+        for (uint64_t i = at - 64; i < at + 64; ++i)
+            ASSERT_LT(std::fabs(heard[2 * i + 2] - heard[2 * i]), 0.02f) << "at frame " << i << " near join " << at;
+    }
+}
+
+} // namespace

@@ -76,6 +76,8 @@ wait_for 5 'grep -q "^raise" "$SONARIA_TEST_LOG"' || fail "the first window was 
 cached="$CADDIS_HOME/cache/tracks/tr-3_320.mp3"
 wait_for 20 'grep -q "^play	$cached" "$SONARIA_TEST_LOG"' || fail "the fetched song did not play"
 expect_pc "Playing" status
+# It plays while it arrives: the cache file is complete once the fetch's temporary is gone.
+wait_for 20 '[ -f "$cached" ] && ! ls "$CADDIS_HOME/cache/tracks/" | grep -q part' || fail "the stream fetch did not finish"
 query=$(server_requests | python3 -c '
 import json, sys, urllib.parse
 r = [r for r in json.load(sys.stdin)["requests"] if r["endpoint"] == "stream" and ["id", "tr-3"] in r["params"]][0]

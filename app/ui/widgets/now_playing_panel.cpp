@@ -157,15 +157,19 @@ void NowPlayingPanel::showSong()
 void NowPlayingPanel::fitWidth(float width)
 {
     const DeviceProfile& profile = deviceProfile();
-    constexpr float kInfoMin = 320, kIconsBeforeVolume = 3 * 48 + 24 + 4 * 8;
+    // The details need at least the transport row: five small buttons, play, gaps.
+    constexpr float kInfoMin = 5 * kSmallButton + kPlaySide + 5 * 10, kIconsBeforeVolume = 3 * 48 + 24 + 4 * 8;
     const float room = width - 2 * profile.panelPaddingX - profile.panelGap;
     const float side = std::clamp(room - kInfoMin, 160.0f, profile.nowPlayingCover);
+    const float lyricsWidth = std::clamp(room - kInfoMin, 160.0f, kLyricsWidth);
     const float slider = std::clamp(room - side - kIconsBeforeVolume, 60.0f, 180.0f);
     if (side == fittedCover && slider == fittedSlider)
         return;
     fittedCover = side;
     fittedSlider = slider;
     cover->resize(side);
+    lyrics->style().width = vell::SizeSpec::fixed(lyricsWidth);
+    lyrics->markStyleDirty();
     volume->style().width = vell::SizeSpec::fixed(slider);
     volume->markStyleDirty();
 }

@@ -34,6 +34,12 @@ void HintBar::update(UiContext& ctx, float) {
 }
 
 void HintBar::arrange(UiContext& ctx, const Rect& content) {
+    if (content.w == m_fittedWidth && m_builtFor == m_fittedFor) {
+        Flex::arrange(ctx, content);
+        return;
+    }
+    m_fittedWidth = content.w;
+    m_fittedFor = m_builtFor;
     const float gap = resolved.gap.valueOr(0);
     float used = 0;
     bool full = false;

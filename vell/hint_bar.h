@@ -26,6 +26,9 @@ public:
 
 private:
     uint64_t m_builtFor = UINT64_MAX;
+    // The width and hint list the shown hints were last fitted to.
+    float m_fittedWidth = -1;
+    uint64_t m_fittedFor = UINT64_MAX;
 };
 
 std::shared_ptr<HintBar> hintBar();

@@ -42,11 +42,7 @@ start_display
 start_server 0 demo demo --albums 1000
 start_app "$HOOKED"
 
-begin_editing
-type_line "127.0.0.1:$SERVER_PORT"
-type_line "demo"
-xdotool type --delay 20 "demo"
-xdotool key Return
+type_demo_login
 wait_for 15 '[ "$(last_view)" = Home ]' || fail "not signed in"
 sleep 3
 xdotool mousemove 640 715

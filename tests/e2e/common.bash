@@ -159,6 +159,16 @@ type_line() {
     sleep 0.3
 }
 
+# Fills the login page for our test server's demo account and submits it (the
+# first field focused, not yet editing).
+type_demo_login() {
+    begin_editing
+    type_line "127.0.0.1:$SERVER_PORT"
+    type_line "demo"
+    xdotool type --delay 20 "demo"
+    xdotool key Return
+}
+
 # Return on the focused field begins editing it.
 begin_editing() {
     xdotool key Return

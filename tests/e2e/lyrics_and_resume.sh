@@ -37,11 +37,7 @@ start_server 0 demo demo --scale 8
 save_as Feishin tr-1 tr-2 tr-3
 
 start_app "$HOOKED"
-begin_editing
-type_line "127.0.0.1:$SERVER_PORT"
-type_line "demo"
-xdotool type --delay 20 "demo"
-xdotool key Return
+type_demo_login
 wait_for 15 '[ "$(last_view)" = Home ]' || fail "not signed in"
 wait_for 10 'grep -q "^toast	Resume from Feishin	Dawn · 0:03" "$SONARIA_TEST_LOG"' || fail "no resume offer"
 sleep 1

@@ -33,11 +33,7 @@ run_once() {
     local theme=$1
     start_app "$HOOKED"
     if [ "$theme" = dark ]; then
-        begin_editing
-        type_line "127.0.0.1:$SERVER_PORT"
-        type_line "demo"
-        xdotool type --delay 20 "demo"
-        xdotool key Return
+        type_demo_login
     fi
     wait_for 15 '[ "$(last_view)" = Home ]' || fail "not signed in"
     sleep 2

@@ -184,8 +184,10 @@ public:
 
     void update(vell::UiContext& ctx, float) override
     {
-        if (rect.w <= 0 || children.size() < 2)
+        // Decided again only when the row's width changes.
+        if (rect.w <= 0 || children.size() < 2 || rect.w == m_fittedWidth)
             return;
+        m_fittedWidth = rect.w;
         const float control = children.back()->measureConstrained(ctx, vell::kUnbounded, vell::kUnbounded).w;
         const bool stacked = rect.w < kTextMin + control;
         const vell::Direction direction = stacked ? vell::Direction::Column : vell::Direction::Row;
@@ -199,6 +201,9 @@ public:
             style().gap.reset();
         markStyleDirty();
     }
+
+private:
+    float m_fittedWidth = -1;
 };
 
 } // namespace

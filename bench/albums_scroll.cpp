@@ -1,6 +1,9 @@
 // The Albums page over a library of 1,000 albums from our test server, on the
-// software renderer at 1280 x 720 in an offscreen window:
-// - first12_ms: from opening the page to its first 12 covers drawn, with every cover
+// software renderer in an offscreen window of 1280 x 720, or of the size given as
+// SONARIA_BENCH_SIZE=WxH (the layout follows the window as on a handheld; one size per
+// run, so RssAnon belongs to that size alone):
+// - first12_ms: from opening the page to its first 12 covers drawn (all on a screen that
+//   holds fewer), with every cover
 //   already in the disk cache (a fresh engine, so no texture is in memory);
 // - median_ms, p99_ms: whole engine frames while the grid scrolls from the top to the
 //   bottom (40 px a frame), with the server paging the albums in and the covers
@@ -8,7 +11,8 @@
 // - rss_anon_kb: RssAnon after every cover was shown.
 // The first run fills the cover cache (a warm-up pass) and is not measured.
 //
-//   bench_albums_scroll            (needs python3; starts tests/server/subsonic_server.py)
+//   bench_albums_scroll                              (needs python3; starts tests/server/subsonic_server.py)
+//   SONARIA_BENCH_SIZE=640x480 bench_albums_scroll
 
 #include "app/net/credentials.h"
 #include "app/ui/pages/albums_page.h"
@@ -24,6 +28,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +62,7 @@ public:
     explicit Server(const std::string& dir)
     {
         const std::string portFile = dir + "/port";
+        std::filesystem::remove(portFile); // a kept home still has the last run's
         const std::string script = std::string(SONARIA_SOURCE_DIR) + "/tests/server/subsonic_server.py";
         const std::string albums = std::to_string(kAlbums - kFixedAlbums);
         m_pid = fork();
@@ -96,12 +102,13 @@ long rssAnonKb()
     return -1;
 }
 
-vell::Settings benchSettings()
+vell::Settings benchSettings(int width, int height)
 {
     vell::Settings settings;
     settings.title = "albums scroll bench";
-    settings.windowWidth = settings.logicalWidth = 1280;
-    settings.windowHeight = settings.logicalHeight = 720;
+    settings.windowWidth = settings.logicalWidth = width;
+    settings.windowHeight = settings.logicalHeight = height;
+    settings.layoutFollowsWindow = true;
     settings.vsync = false;
     settings.fps = 0;
     settings.audio = false;
@@ -114,21 +121,24 @@ vell::Settings benchSettings()
 }
 
 // Every Cover below `root` that is on screen.
-void visibleCovers(vell::Widget& root, std::vector<cad::Cover*>& out)
+void visibleCovers(vell::Widget& root, float bottom, std::vector<cad::Cover*>& out)
 {
     if (!root.visible)
         return;
-    if (auto cover = dynamic_cast<cad::Cover*>(&root); cover && cover->rect.y < 720 && cover->rect.y + cover->rect.h > 0)
+    if (auto cover = dynamic_cast<cad::Cover*>(&root); cover && cover->rect.y < bottom && cover->rect.y + cover->rect.h > 0)
         out.push_back(cover);
     for (const auto& child : root.children)
-        visibleCovers(*child, out);
+        visibleCovers(*child, bottom, out);
 }
 
-int revealedOnScreen(vell::Widget& root)
+// Whether the first `wanted` covers on screen show their pictures (all of them on a
+// screen that holds fewer).
+bool coversShown(vell::Engine& engine, size_t wanted)
 {
     std::vector<cad::Cover*> covers;
-    visibleCovers(root, covers);
-    return int(std::count_if(covers.begin(), covers.end(), [](cad::Cover* c) { return c->revealed(); }));
+    visibleCovers(*engine.shell().root, engine.logicalSize().h, covers);
+    const size_t shown = size_t(std::count_if(covers.begin(), covers.end(), [](cad::Cover* c) { return c->revealed(); }));
+    return !covers.empty() && shown >= std::min(wanted, covers.size());
 }
 
 // An engine showing a fresh Albums page; frames pump the Net like the controller.
@@ -136,9 +146,11 @@ struct Session {
     vell::Engine engine;
     std::shared_ptr<cad::AlbumsPage> page;
 
+    int width = 1280, height = 720;
+
     bool open()
     {
-        if (!engine.init(benchSettings()))
+        if (!engine.init(benchSettings(width, height)))
             return false;
         cad::services().engine = &engine;
         engine.onFrame = [](float) { cad::services().net.poll(); };
@@ -171,7 +183,10 @@ void BM_AlbumsScroll(benchmark::State& state)
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("SDL_RENDER_DRIVER", "software", 1);
     setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
-    const std::string home = (std::filesystem::temp_directory_path() / ("sonaria-bench-" + std::to_string(getpid()))).string();
+    // SONARIA_BENCH_HOME keeps the cover cache between runs, which skips most of the warm-up.
+    const char* keptHome = getenv("SONARIA_BENCH_HOME");
+    const std::string home = keptHome ? keptHome
+                                      : (std::filesystem::temp_directory_path() / ("sonaria-bench-" + std::to_string(getpid()))).string();
     std::filesystem::create_directories(home);
     setenv("CADDIS_HOME", home.c_str(), 1);
 
@@ -210,12 +225,17 @@ void BM_AlbumsScroll(benchmark::State& state)
 
     for (auto _ : state) {
         Session run;
+        if (const char* size = getenv("SONARIA_BENCH_SIZE"); size && std::sscanf(size, "%dx%d", &run.width, &run.height) != 2) {
+            state.SkipWithError("SONARIA_BENCH_SIZE is not WxH");
+            return;
+        }
+        state.SetLabel(std::to_string(run.width) + "x" + std::to_string(run.height));
         if (!run.open()) {
             state.SkipWithError(SDL_GetError());
             return;
         }
         const auto opened = Clock::now();
-        run.runUntil([&] { return revealedOnScreen(*run.engine.shell().root) >= 12; }, 60);
+        run.runUntil([&] { return coversShown(run.engine, 12); }, 60);
         const double first12 = std::chrono::duration<double, std::milli>(Clock::now() - opened).count();
 
         std::vector<double> frameMs;
@@ -225,7 +245,7 @@ void BM_AlbumsScroll(benchmark::State& state)
             run.engine.frame();
             frameMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         }
-        run.runUntil([&] { return revealedOnScreen(*run.engine.shell().root) >= 10; }, 30);
+        run.runUntil([&] { return coversShown(run.engine, 10); }, 30);
         const long rss = rssAnonKb();
         std::sort(frameMs.begin(), frameMs.end());
         state.counters["first12_ms"] = first12;
@@ -236,7 +256,8 @@ void BM_AlbumsScroll(benchmark::State& state)
         state.counters["albums"] = double(run.page->grid.albums->size());
     }
     s.net.shutdown();
-    std::filesystem::remove_all(home);
+    if (!keptHome)
+        std::filesystem::remove_all(home);
 }
 
 } // namespace

@@ -135,10 +135,7 @@ void Image::drawPicture(UiContext& ctx)
         r.popClip();
         return;
     }
-    SDL_SetTextureColorMod(m_asset->texture, 255, 255, 255);
-    SDL_SetTextureAlphaMod(m_asset->texture, colorByte(fade.value * 255 * t.opacity));
-    SDL_SetTextureBlendMode(m_asset->texture, SDL_BLENDMODE_BLEND);
-    SDL_RenderCopy(r.sdlRenderer(), m_asset->texture, &s, &d);
+    r.drawImage(m_asset->texture, m_asset->serial, s, d, colorByte(fade.value * 255 * t.opacity));
     r.popClip();
 }
 

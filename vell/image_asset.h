@@ -16,6 +16,8 @@ struct ImageAsset {
     static constexpr int Ready = 1;   // texture holds the picture
     static constexpr int Failed = 2;  // file unreadable, undecodable, or texture creation failed
 
+    // Names this picture for as long as the process runs (a texture address can be reused).
+    const uint64_t serial = nextSerial();
     int state = Loading;
     SDL_Texture* texture = nullptr; // owned; null until Ready
     int width = 0;                  // texture pixels (after downscaling)
@@ -32,6 +34,9 @@ struct ImageAsset {
 
     // Destroys the texture now (the loader does this before its renderer goes away).
     void releaseTexture();
+
+private:
+    static uint64_t nextSerial();
 };
 
 } // namespace vell

@@ -85,6 +85,8 @@ Renderer::~Renderer()
 void Renderer::attach(SDL_Renderer* renderer, std::string fontPath, std::string iconFontPath)
 {
     m_renderer = renderer;
+    SDL_RendererInfo info {};
+    m_software = renderer && SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE);
     if (iconFontPath.empty())
         iconFontPath = fontPath;
     m_text.setFontPaths(std::move(fontPath), std::move(iconFontPath));
@@ -164,12 +166,15 @@ void Renderer::tickFrame()
     ++m_frameCounter;
     if (m_frameCounter % TextCache::kEvictEvery == 0)
         m_text.evict(m_frameCounter);
+    if (m_frameCounter % ScaledCopies::kMaxIdleFrames == 0)
+        m_copies.evict(m_frameCounter);
 }
 
 void Renderer::shutdown()
 {
     m_text.clear();
     m_shapes.clear();
+    m_copies.clear();
 }
 
 // ---- Stacks ---------------------------------------------------------------------------
@@ -222,6 +227,57 @@ void Renderer::popTransform()
 {
     if (m_transforms.size() > 1)
         m_transforms.pop_back();
+}
+
+// ---- Pictures ---------------------------------------------------------------------------
+
+// What the clip (or the output) does to a picture drawn at `dst`.
+Renderer::ClipCut Renderer::clipCut(const SDL_Rect& dst) const
+{
+    DeviceRect clip;
+    if (!currentClip(clip)) {
+        clip = { 0, 0, 0, 0 };
+        if (SDL_GetRendererOutputSize(m_renderer, &clip.w, &clip.h) != 0)
+            return ClipCut::Partly;
+    }
+    const int right = dst.x + dst.w, bottom = dst.y + dst.h;
+    if (right <= clip.x || bottom <= clip.y || dst.x >= clip.x + clip.w || dst.y >= clip.y + clip.h)
+        return ClipCut::Hidden;
+    if (dst.x >= clip.x && dst.y >= clip.y && right <= clip.x + clip.w && bottom <= clip.y + clip.h)
+        return ClipCut::None;
+    return ClipCut::Partly;
+}
+
+void Renderer::drawImage(SDL_Texture* texture, uint64_t identity, const SDL_Rect& src, const SDL_Rect& dst, uint8_t alpha)
+{
+    if (!m_renderer || m_recording || !texture || dst.w <= 0 || dst.h <= 0)
+        return;
+    const ClipCut cut = clipCut(dst);
+    if (cut == ClipCut::Hidden)
+        return;
+    Uint32 format = 0;
+    SDL_QueryTexture(texture, &format, nullptr, nullptr, nullptr);
+    const bool opaque = alpha == 255 && !SDL_ISPIXELFORMAT_ALPHA(format);
+    SDL_Texture* drawn = texture;
+    const SDL_Rect* from = &src;
+    // A cut scaled picture is resampled from where the cut falls, which a copy cannot
+    // reproduce, and SDL blends a translucent copy with other rounding than a scaled
+    // draw, so only whole opaque pictures come from copies.
+    if (m_software && opaque && (src.w != dst.w || src.h != dst.h) && cut == ClipCut::None) {
+        SDL_Texture* copy = m_copies.find(identity, src, dst.w, dst.h, m_frameCounter);
+        if (!copy) {
+            copy = m_copies.add(m_renderer, texture, identity, src, dst.w, dst.h, m_frameCounter);
+            reapplyClip();
+        }
+        if (copy) {
+            drawn = copy;
+            from = nullptr;
+        }
+    }
+    SDL_SetTextureColorMod(drawn, 255, 255, 255);
+    SDL_SetTextureAlphaMod(drawn, alpha);
+    SDL_SetTextureBlendMode(drawn, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+    SDL_RenderCopy(m_renderer, drawn, from, &dst);
 }
 
 // ---- Shapes -----------------------------------------------------------------------------

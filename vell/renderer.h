@@ -1,6 +1,7 @@
 #pragma once
 #include "vell/damage.h"
 #include "vell/geometry.h"
+#include "vell/scaled_copies.h"
 #include "vell/shape_cache.h"
 #include "vell/text_cache.h"
 
@@ -159,6 +160,15 @@ public:
     // Colour alpha (0-255) times the current opacity; primitives draw nothing below 0.5.
     float effectiveAlpha(float alpha) const { return alpha * transform().opacity; }
 
+    // Draws the `src` part of `texture` (texture pixels) into `dst` (device px) at
+    // `alpha` (0-255), under the current clip. A texture without an alpha channel at
+    // full alpha is copied without blending, which gives the same pixels faster; on a
+    // software renderer such a picture, scaled and left whole by the clip, is drawn
+    // from a copy at its shown size (see ScaledCopies). `identity` names the picture
+    // for that copy and is never reused. Draws nothing while recording.
+    //   r.drawImage(asset->texture, asset->serial, {0, 0, 300, 300}, {40, 80, 180, 180}, 255);
+    void drawImage(SDL_Texture* texture, uint64_t identity, const SDL_Rect& src, const SDL_Rect& dst, uint8_t alpha);
+
     // Cached white coverage texture (see ShapeKind); null on failure or size <= 0.
     SDL_Texture* shapeTexture(int kind, int radius, int thickness);
 
@@ -195,6 +205,7 @@ public:
     // Introspection, mainly for tests and diagnostics.
     const TextCache& textCache() const { return m_text; }
     const ShapeCache& shapeCache() const { return m_shapes; }
+    const ScaledCopies& scaledCopies() const { return m_copies; }
 
 private:
     void setDrawColor(Color color, float alpha);
@@ -216,12 +227,16 @@ private:
     DeviceRect textArea(std::string_view text, int fontKind, float size, float wrapWidth, float x, float y);
     // The device area of a logical rectangle under the current transform, grown by `pad` device px.
     DeviceRect deviceArea(float x, float y, float w, float h, int pad = 2) const;
+    enum class ClipCut { None, Partly, Hidden };
+    ClipCut clipCut(const SDL_Rect& dst) const;
 
     SDL_Renderer* m_renderer = nullptr;
     std::vector<Transform> m_transforms { Transform {} };
     std::vector<DeviceRect> m_clips;
     TextCache m_text;
     ShapeCache m_shapes;
+    ScaledCopies m_copies;
+    bool m_software = false; // the SDL renderer draws on the CPU
     float m_scale = 1;
     float m_offsetX = 0, m_offsetY = 0;
     Size m_logicalSize;

@@ -35,7 +35,11 @@ void Cover::update(vell::UiContext&, float)
         if (!m_revealed && asset && asset->ready()) {
             m_revealed = true;
             image->visible = true;
-            style().background = vell::transparentColor(); // the picture shows alone
+            // The picture (or the image's opaque placeholder while it fades in) hides
+            // the background from now on, so it goes at once instead of fading out
+            // underneath: the same pixels without a blended fill per frame.
+            style().background = vell::transparentColor();
+            m_snapBackground = true;
         }
         return;
     }

@@ -487,7 +487,7 @@ void Engine::updateHints() {
                 bool listed = std::any_of(hints.begin(), hints.end(),
                                           [&](const Hint& h) { return h.button == b.button; });
                 if (!listed)
-                    hints.push_back({b.button, b.label});
+                    hints.push_back({b.button, b.label, b.shortLabel});
             }
         };
         addFrom(m_bindings, true);
@@ -497,7 +497,7 @@ void Engine::updateHints() {
     }
     std::string key;
     for (const Hint& h : hints)
-        key += std::to_string(h.button) + ':' + h.label + '\n';
+        key += std::to_string(h.button) + ':' + h.label + ':' + h.shortLabel + '\n';
     if (key == m_hintKey)
         return;
     m_hintKey = key;

@@ -245,3 +245,59 @@ TEST_F(LibraryPages, HomeShowsItsShelvesOrTheOfflineBanner)
 }
 
 } // namespace
+
+TEST(CollectionHeaderRule, StacksWhenTheCoverAndButtonsCannotSitSideBySide)
+{
+    // Cover 190 + gap 24 + buttons: side by side from that width up.
+    struct Case {
+        float width, buttons;
+        bool stacked;
+    } cases[] = {
+        { 1184, 360, false }, // the desktop window
+        { 574, 360, false },  // exactly enough
+        { 573.6f, 360, false }, // measured widths may round by a fraction
+        { 573, 360, true },
+        { 450, 360, true },
+        { 0, 360, true },
+        { 214, 0, false },    // no buttons measured yet
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cad::CollectionHeader::stacksAt(c.width, c.buttons), c.stacked) << c.width << " / " << c.buttons;
+}
+
+class ResizedLibraryPages : public LibraryPages {
+protected:
+    ResizedLibraryPages() { layoutFollowsWindow = true; }
+};
+
+TEST_F(ResizedLibraryPages, AlbumHeaderPutsItsButtonsUnderASmallerCoverWhenNarrow)
+{
+    auto album = open(std::make_shared<cad::CollectionPage>(cad::CollectionKind::Album, "al-1"));
+    ASSERT_TRUE(until([&] { return !album->songs->empty(); }));
+    step(3);
+    auto& header = *album->header;
+    ASSERT_EQ(header.children.size(), 1u) << "cover and text side by side";
+    const vell::Widget* cover = header.children[0]->children.at(0).get();
+    const vell::Widget* text = header.children[0]->children.at(1).get();
+    EXPECT_FLOAT_EQ(cover->rect.w, cad::CollectionHeader::kCover);
+    EXPECT_TRUE(contains(texts(*text), "Play|Shuffle|Download|"));
+
+    engine->setUiScale(2); // 640 x 360 layout
+    ASSERT_TRUE(until([&] { return header.stacked() && cover->rect.w == cad::CollectionHeader::kStackedCover; }));
+    step(2);
+    ASSERT_EQ(header.children.size(), 2u);
+    const vell::Widget& buttons = *header.children[1];
+    EXPECT_TRUE(contains(texts(buttons), "Play|Shuffle|Download|"));
+    EXPECT_FALSE(contains(texts(*text), "Play|"));
+    EXPECT_GE(buttons.rect.y, cover->rect.y + cover->rect.h);
+    EXPECT_LE(buttons.rect.x + buttons.rect.w, header.rect.x + header.rect.w) << "the buttons fit the page";
+
+    // A reload keeps the arrangement; a wide layout brings the buttons back beside the cover.
+    album->refresh();
+    ASSERT_TRUE(until([&] { return header.children.size() == 2 && header.stacked(); }));
+    engine->setUiScale(0);
+    ASSERT_TRUE(until([&] { return !header.stacked(); }));
+    step(2);
+    ASSERT_EQ(header.children.size(), 1u);
+    EXPECT_FLOAT_EQ(header.children[0]->children.at(0)->rect.w, cad::CollectionHeader::kCover);
+}

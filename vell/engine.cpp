@@ -416,7 +416,8 @@ Size Engine::layoutSize(int outW, int outH) const {
     const Size design{float(m_settings.logicalWidth), float(m_settings.logicalHeight)};
     if (!m_settings.layoutFollowsWindow || outW <= 0 || outH <= 0)
         return design;
-    const float scale = m_uiScaleChoice > 0 ? m_uiScaleChoice : autoUiScale(outW, outH, design);
+    const float scale = m_uiScaleChoice > 0 ? chosenUiScale(m_uiScaleChoice, outW, outH, design)
+                                            : autoUiScale(outW, outH, design);
     return layoutSizeFor(outW, outH, scale);
 }
 

@@ -74,7 +74,9 @@ pages+=("do size 960 1080" "do interface-size 150" "wait 700")
 for entry in "album al-1:album" "playlist pl-1:playlist" "nav 8:settings"; do
     pages+=("do ${entry%%:*}" "wait 700" "do audit narrow-${entry##*:}" "do shot $SHOTS/narrow-${entry##*:}.png")
 done
-pages+=("do interface-size 0")
+# The largest interface size on the desktop window keeps the whole rail, Settings included.
+pages+=("do size 1280 720" "do interface-size 200" "wait 700" "do audit narrow-200-settings"
+        "do shot $SHOTS/narrow-200-settings.png" "do interface-size 0")
 if [ "${SONARIA_LAYOUT_THEMES:-dark}" = both ]; then
     mapfile -t -O "${#pages[@]}" pages < <(walk light 640x480 1920x1080)
 fi

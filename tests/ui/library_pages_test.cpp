@@ -282,7 +282,8 @@ TEST_F(ResizedLibraryPages, AlbumHeaderPutsItsButtonsUnderASmallerCoverWhenNarro
     EXPECT_FLOAT_EQ(cover->rect.w, cad::CollectionHeader::kCover);
     EXPECT_TRUE(contains(texts(*text), "Play|Shuffle|Download|"));
 
-    engine->setUiScale(2); // 640 x 360 layout
+    SDL_SetWindowSize(engine->window(), 960, 1080);
+    engine->setUiScale(1.5f); // a 640 x 720 layout
     ASSERT_TRUE(until([&] { return header.stacked() && cover->rect.w == cad::CollectionHeader::kStackedCover; }));
     step(2);
     ASSERT_EQ(header.children.size(), 2u);
@@ -295,7 +296,7 @@ TEST_F(ResizedLibraryPages, AlbumHeaderPutsItsButtonsUnderASmallerCoverWhenNarro
     // A reload keeps the arrangement; a wide layout brings the buttons back beside the cover.
     album->refresh();
     ASSERT_TRUE(until([&] { return header.children.size() == 2 && header.stacked(); }));
-    engine->setUiScale(0);
+    engine->setUiScale(1);
     ASSERT_TRUE(until([&] { return !header.stacked(); }));
     step(2);
     ASSERT_EQ(header.children.size(), 1u);

@@ -5,6 +5,7 @@
 #include "app/ui/pages/collection_page.h"
 #include "app/ui/pages/home_page.h"
 #include "app/ui/page_push.h"
+#include "app/ui/widgets/chip_row.h"
 #include "app/ui/widgets/song_row.h"
 #include "vell/glyph.h"
 
@@ -301,4 +302,23 @@ TEST_F(ResizedLibraryPages, AlbumHeaderPutsItsButtonsUnderASmallerCoverWhenNarro
     step(2);
     ASSERT_EQ(header.children.size(), 1u);
     EXPECT_FLOAT_EQ(header.children[0]->children.at(0)->rect.w, cad::CollectionHeader::kCover);
+}
+
+TEST(ChipLines, ChipsFillEachLineInOrder)
+{
+    struct Case {
+        std::vector<float> widths;
+        float limit;
+        std::vector<size_t> lines;
+    } cases[] = {
+        { { 60, 60, 60 }, 196, { 3 } },      // 3 x 60 + 2 x 8
+        { { 60, 60, 60 }, 195.6f, { 3 } },   // rounding in measured text
+        { { 60, 60, 60 }, 195, { 2, 1 } },
+        { { 60, 60, 60 }, 60, { 1, 1, 1 } },
+        { { 60, 200, 60 }, 100, { 1, 1, 1 } }, // too wide for any line: a line of its own
+        { { 60, 60, 100, 20 }, 128, { 2, 2 } },
+        { {}, 100, {} },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cad::chipLines(c.widths, 8, c.limit), c.lines) << c.limit;
 }

@@ -416,7 +416,8 @@ Size Engine::layoutSize(int outW, int outH) const {
     const Size design{float(m_settings.logicalWidth), float(m_settings.logicalHeight)};
     if (!m_settings.layoutFollowsWindow || outW <= 0 || outH <= 0)
         return design;
-    const float scale = m_uiScaleChoice > 0 ? m_uiScaleChoice : autoUiScale(outW, outH, design);
+    const float scale = m_uiScaleChoice > 0 ? chosenUiScale(m_uiScaleChoice, outW, outH, design)
+                                            : autoUiScale(outW, outH, design);
     return layoutSizeFor(outW, outH, scale);
 }
 
@@ -487,7 +488,7 @@ void Engine::updateHints() {
                 bool listed = std::any_of(hints.begin(), hints.end(),
                                           [&](const Hint& h) { return h.button == b.button; });
                 if (!listed)
-                    hints.push_back({b.button, b.label});
+                    hints.push_back({b.button, b.label, b.shortLabel});
             }
         };
         addFrom(m_bindings, true);
@@ -497,7 +498,7 @@ void Engine::updateHints() {
     }
     std::string key;
     for (const Hint& h : hints)
-        key += std::to_string(h.button) + ':' + h.label + '\n';
+        key += std::to_string(h.button) + ':' + h.label + ':' + h.shortLabel + '\n';
     if (key == m_hintKey)
         return;
     m_hintKey = key;

@@ -15,11 +15,34 @@ HintBar::HintBar() {
 
 std::shared_ptr<HintBar> hintBar() { return std::make_shared<HintBar>(); }
 
+HintFit fitHints(const std::vector<HintWidths>& widths, float gap, float width)
+{
+    const float room = width + 0.5f; // rounding in measured text must not drop a hint
+    for (HintForm form : {HintForm::Full, HintForm::Short, HintForm::KeyOnly}) {
+        float used = 0;
+        for (const HintWidths& w : widths)
+            used += (used > 0 ? gap : 0) + w[size_t(form)];
+        if (used <= room)
+            return {form, widths.size()};
+    }
+    float used = 0;
+    size_t shown = 0;
+    for (const HintWidths& w : widths) {
+        used += (shown > 0 ? gap : 0) + w[size_t(HintForm::KeyOnly)];
+        if (used > room)
+            break;
+        ++shown;
+    }
+    return {HintForm::KeyOnly, shown};
+}
+
 void HintBar::update(UiContext& ctx, float) {
     if (ctx.hintsVersion == m_builtFor)
         return;
     m_builtFor = ctx.hintsVersion;
     clearChildren();
+    m_labels.clear();
+    m_form = HintForm::Full;
     for (const Hint& hint : ctx.hints) {
         ButtonName name = ctx.input ? ctx.input->buttonName(hint.button)
                                     : ButtonName{padButtonName(hint.button), 0};
@@ -30,6 +53,20 @@ void HintBar::update(UiContext& ctx, float) {
         entry->style().align = Align::Center;
         entry->add({key, label(hint.label, "hint-label")});
         addChild(entry);
+        m_labels.push_back({hint.label, hint.shortLabel.empty() ? hint.label : hint.shortLabel});
+    }
+}
+
+void HintBar::showForm(HintForm form)
+{
+    m_form = form;
+    for (size_t i = 0; i < children.size() && i < m_labels.size(); ++i) {
+        const WidgetPtr& entry = children[i];
+        if (entry->children.size() < 2)
+            continue;
+        auto* text = static_cast<Label*>(entry->children[1].get());
+        text->visible = form != HintForm::KeyOnly;
+        text->setText(m_labels[i][form == HintForm::Full ? 0 : 1]);
     }
 }
 
@@ -40,15 +77,18 @@ void HintBar::arrange(UiContext& ctx, const Rect& content) {
     }
     m_fittedWidth = content.w;
     m_fittedFor = m_builtFor;
-    const float gap = resolved.gap.valueOr(0);
-    float used = 0;
-    bool full = false;
-    for (const WidgetPtr& entry : children) {
-        entry->visible = true;
-        used += (used > 0 ? gap : 0) + entry->measureConstrained(ctx, kUnbounded, content.h).w;
-        full = full || used > content.w + 0.5f;
-        entry->visible = !full;
+    std::vector<HintWidths> widths(children.size());
+    for (HintForm form : {HintForm::Full, HintForm::Short, HintForm::KeyOnly}) {
+        showForm(form);
+        for (size_t i = 0; i < children.size(); ++i) {
+            children[i]->visible = true;
+            widths[i][size_t(form)] = children[i]->measureConstrained(ctx, kUnbounded, content.h).w;
+        }
     }
+    const HintFit fit = fitHints(widths, resolved.gap.valueOr(0), content.w);
+    showForm(fit.form);
+    for (size_t i = 0; i < children.size(); ++i)
+        children[i]->visible = i < fit.shown;
     Flex::arrange(ctx, content);
 }
 

@@ -35,6 +35,13 @@ float autoUiScale(int outW, int outH, Size design) {
     return std::max(kMinAutoUiScale, stepped);
 }
 
+float chosenUiScale(float scale, int outW, int outH, Size design) {
+    if (outW <= 0 || outH <= 0)
+        return scale;
+    const float fits = std::min(float(outW) / kMinChosenLayout.w, float(outH) / kMinChosenLayout.h);
+    return std::min(scale, std::max(fits, autoUiScale(outW, outH, design)));
+}
+
 Size layoutSizeFor(int outW, int outH, float scale) {
     if (scale <= 0)
         scale = 1;

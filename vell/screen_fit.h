@@ -29,6 +29,14 @@ WindowPlan planWindow(Size wanted, Size usable, Size display, bool hasDesktop);
 inline constexpr float kMinAutoUiScale = 0.8f;
 float autoUiScale(int outW, int outH, Size design);
 
+// The smallest layout a chosen interface size may leave: the pages are built and
+// checked down to it (below 600 the navigation rail leaves the screen, and with
+// it the way back to the setting).
+inline constexpr Size kMinChosenLayout{640, 600};
+// The UI scale for a chosen `scale`: lowered where it would make the layout
+// smaller than kMinChosenLayout, never below the automatic scale.
+float chosenUiScale(float scale, int outW, int outH, Size design);
+
 // The layout space an output of outW x outH pixels gives at UI scale `scale`.
 Size layoutSizeFor(int outW, int outH, float scale);
 

@@ -151,7 +151,8 @@ private:
     void selectNav(unsigned slot);
 #ifdef SONARIA_TESTHOOKS
     // The pad script's "do" lines: the screen commands, and "nav <slot>",
-    // "album|artist|playlist <id>", "queue", "dialog", "theme light|dark", "search <text>".
+    // "album|artist|playlist <id>", "queue", "dialog", "theme light|dark", "search <text>",
+    // "interface-size <percent>" (not stored; 0 for Auto).
     void testCommand(const std::string& command);
 #endif
     void updateOnline(bool announce);
@@ -314,9 +315,9 @@ void Sonaria::useKeyboardNames()
 void Sonaria::installBindings()
 {
     auto& bindings = m_engine.bindings();
-    bindings.push_back({ vell::Start, "Play/Pause", [this] { togglePause(); }, true });
-    bindings.push_back({ vell::Select, "Up next", [this] { toggleQueue(); }, true });
-    bindings.push_back({ vell::L, "Previous", [this] { previous(); }, true });
+    bindings.push_back({ vell::Start, "Play/Pause", [this] { togglePause(); }, true, false, "Play" });
+    bindings.push_back({ vell::Select, "Up next", [this] { toggleQueue(); }, true, false, "Queue" });
+    bindings.push_back({ vell::L, "Previous", [this] { previous(); }, true, false, "Prev" });
     bindings.push_back({ vell::R, "Next", [this] { next(); }, true });
 }
 
@@ -564,6 +565,8 @@ void Sonaria::testCommand(const std::string& command)
         askDeleteDownloads();
     else if (verb == "theme")
         m_engine.theme().setMode(arg == "light" ? 1 : 0);
+    else if (verb == "interface-size")
+        m_engine.setUiScale(interfaceScale(int32_t(std::strtol(arg.c_str(), nullptr, 10))));
     else if (verb == "search") {
         selectNav(kSearchSlot);
         if (auto page = std::dynamic_pointer_cast<SearchPage>(m_slots[kSearchSlot].page)) {

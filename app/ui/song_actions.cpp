@@ -172,7 +172,7 @@ void bindQueueKeys(const std::shared_ptr<vell::View>& view)
             player->addToQueue(song);
             toast("Added to queue", song.title, kQueueIcon, 3.5f);
         },
-        true });
+        true, false, "Add" });
     view->bindings.push_back({ vell::Triangle, "Play next",
         [] {
             const Song& song = contextSong();
@@ -182,7 +182,7 @@ void bindQueueKeys(const std::shared_ptr<vell::View>& view)
             player->playNext(song);
             toast("Playing next", song.title, kQueueIcon, 3.5f);
         },
-        true });
+        true, false, "Insert" });
 }
 
 } // namespace cad

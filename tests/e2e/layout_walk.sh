@@ -3,7 +3,9 @@
 # (vell::auditLayout): nothing visible leaves the screen, no row or column has
 # overlapping children, no text is drawn below 10 device pixels. A screenshot of
 # each page and size lands in e2e-screens/layout_walk; SONARIA_LAYOUT_THEMES=both
-# also walks the light theme at the smallest and largest sizes.
+# also walks the light theme at the smallest and largest sizes. A narrow layout
+# (640 wide: a 960x1080 window at interface size 150 %) checks the pages whose
+# parts rearrange below 800: the album header and the setting rows.
 source "$(dirname "$0")/common.bash"
 
 need_hooked
@@ -68,12 +70,19 @@ json.dump({"songs": songs, "index": 1, "shuffle": False, "repeat": 0}, open(data
 EOF
 pages=("wait 1500")
 mapfile -t -O 1 pages < <(walk dark "${SIZES[@]}")
+pages+=("do size 960 1080" "do interface-size 150" "wait 700")
+for entry in "album al-1:album" "playlist pl-1:playlist" "nav 8:settings"; do
+    pages+=("do ${entry%%:*}" "wait 700" "do audit narrow-${entry##*:}" "do shot $SHOTS/narrow-${entry##*:}.png")
+done
+# The largest interface size on the desktop window keeps the whole rail, Settings included.
+pages+=("do size 1280 720" "do interface-size 200" "wait 700" "do audit narrow-200-settings"
+        "do shot $SHOTS/narrow-200-settings.png" "do interface-size 0")
 if [ "${SONARIA_LAYOUT_THEMES:-dark}" = both ]; then
     mapfile -t -O "${#pages[@]}" pages < <(walk light 640x480 1920x1080)
 fi
 run_app "${pages[@]}"
 
-audits=$(grep -c "^audit	[dl]" "$SONARIA_TEST_LOG")
+audits=$(grep -c "^audit	[dln]" "$SONARIA_TEST_LOG")
 [ "$audits" -ge $((${#SIZES[@]} * 14)) ] || fail "only $audits screens were walked"
 if grep -q "^layout	" "$SONARIA_TEST_LOG"; then
     grep "^layout	" "$SONARIA_TEST_LOG" | cut -f2- | sed 's/^/  /' >&2

@@ -5,6 +5,7 @@
 #include "app/ui/pages/collection_page.h"
 #include "app/ui/pages/home_page.h"
 #include "app/ui/page_push.h"
+#include "app/ui/widgets/chip_row.h"
 #include "app/ui/widgets/song_row.h"
 #include "vell/glyph.h"
 
@@ -245,3 +246,79 @@ TEST_F(LibraryPages, HomeShowsItsShelvesOrTheOfflineBanner)
 }
 
 } // namespace
+
+TEST(CollectionHeaderRule, StacksWhenTheCoverAndButtonsCannotSitSideBySide)
+{
+    // Cover 190 + gap 24 + buttons: side by side from that width up.
+    struct Case {
+        float width, buttons;
+        bool stacked;
+    } cases[] = {
+        { 1184, 360, false }, // the desktop window
+        { 574, 360, false },  // exactly enough
+        { 573.6f, 360, false }, // measured widths may round by a fraction
+        { 573, 360, true },
+        { 450, 360, true },
+        { 0, 360, true },
+        { 214, 0, false },    // no buttons measured yet
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cad::CollectionHeader::stacksAt(c.width, c.buttons), c.stacked) << c.width << " / " << c.buttons;
+}
+
+class ResizedLibraryPages : public LibraryPages {
+protected:
+    ResizedLibraryPages() { layoutFollowsWindow = true; }
+};
+
+TEST_F(ResizedLibraryPages, AlbumHeaderPutsItsButtonsUnderASmallerCoverWhenNarrow)
+{
+    auto album = open(std::make_shared<cad::CollectionPage>(cad::CollectionKind::Album, "al-1"));
+    ASSERT_TRUE(until([&] { return !album->songs->empty(); }));
+    step(3);
+    auto& header = *album->header;
+    ASSERT_EQ(header.children.size(), 1u) << "cover and text side by side";
+    const vell::Widget* cover = header.children[0]->children.at(0).get();
+    const vell::Widget* text = header.children[0]->children.at(1).get();
+    EXPECT_FLOAT_EQ(cover->rect.w, cad::CollectionHeader::kCover);
+    EXPECT_TRUE(contains(texts(*text), "Play|Shuffle|Download|"));
+
+    SDL_SetWindowSize(engine->window(), 960, 1080);
+    engine->setUiScale(1.5f); // a 640 x 720 layout
+    ASSERT_TRUE(until([&] { return header.stacked() && cover->rect.w == cad::CollectionHeader::kStackedCover; }));
+    step(2);
+    ASSERT_EQ(header.children.size(), 2u);
+    const vell::Widget& buttons = *header.children[1];
+    EXPECT_TRUE(contains(texts(buttons), "Play|Shuffle|Download|"));
+    EXPECT_FALSE(contains(texts(*text), "Play|"));
+    EXPECT_GE(buttons.rect.y, cover->rect.y + cover->rect.h);
+    EXPECT_LE(buttons.rect.x + buttons.rect.w, header.rect.x + header.rect.w) << "the buttons fit the page";
+
+    // A reload keeps the arrangement; a wide layout brings the buttons back beside the cover.
+    album->refresh();
+    ASSERT_TRUE(until([&] { return header.children.size() == 2 && header.stacked(); }));
+    engine->setUiScale(1);
+    ASSERT_TRUE(until([&] { return !header.stacked(); }));
+    step(2);
+    ASSERT_EQ(header.children.size(), 1u);
+    EXPECT_FLOAT_EQ(header.children[0]->children.at(0)->rect.w, cad::CollectionHeader::kCover);
+}
+
+TEST(ChipLines, ChipsFillEachLineInOrder)
+{
+    struct Case {
+        std::vector<float> widths;
+        float limit;
+        std::vector<size_t> lines;
+    } cases[] = {
+        { { 60, 60, 60 }, 196, { 3 } },      // 3 x 60 + 2 x 8
+        { { 60, 60, 60 }, 195.6f, { 3 } },   // rounding in measured text
+        { { 60, 60, 60 }, 195, { 2, 1 } },
+        { { 60, 60, 60 }, 60, { 1, 1, 1 } },
+        { { 60, 200, 60 }, 100, { 1, 1, 1 } }, // too wide for any line: a line of its own
+        { { 60, 60, 100, 20 }, 128, { 2, 2 } },
+        { {}, 100, {} },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cad::chipLines(c.widths, 8, c.limit), c.lines) << c.limit;
+}

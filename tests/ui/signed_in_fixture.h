@@ -34,6 +34,7 @@ protected:
         vell::Settings settings = vell_testing::headlessSettings();
         settings.logicalWidth = settings.windowWidth = 1280;
         settings.logicalHeight = settings.windowHeight = 720;
+        settings.layoutFollowsWindow = layoutFollowsWindow;
         settings.styleOverrides = cad::appStyles();
         start(settings);
         testing_support::startServicePools();
@@ -75,6 +76,8 @@ protected:
     }
 
     testing_support::SubsonicTestServer server;
+    // Set before SetUp: the layout follows the window (and engine->setUiScale).
+    bool layoutFollowsWindow = false;
     std::unique_ptr<cad::PlayerCore> player;
     std::string toasts;
 };

@@ -61,4 +61,25 @@ TEST(ScreenFit, UiScaleKeepsTextReadableAndTheDesktopUnchanged)
     }
 }
 
+TEST(ScreenFit, ChosenInterfaceSizeNeverLeavesALayoutTooSmallForThePages)
+{
+    struct Case {
+        int w, h;
+        float chosen, scale;
+    } const cases[] = {
+        { 1280, 720, 1.0f, 1.0f },
+        { 1280, 720, 0.75f, 0.75f }, // smaller always fits
+        { 1280, 720, 1.25f, 1.2f },  // 1067 x 600 at most
+        { 1280, 720, 2.0f, 1.2f },
+        { 1920, 1080, 2.0f, 1.8f },
+        { 960, 1080, 1.5f, 1.5f },   // 640 x 720: narrow but whole
+        { 960, 1080, 2.0f, 1.5f },
+        { 640, 480, 1.25f, 0.8f },   // never below the automatic scale
+        { 400, 300, 1.0f, 0.8f },
+        { 0, 0, 1.5f, 1.5f },
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(vell::chosenUiScale(c.chosen, c.w, c.h, { 1280, 720 }), c.scale, 1e-4) << c.w << "x" << c.h << " at " << c.chosen;
+}
+
 } // namespace

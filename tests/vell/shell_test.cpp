@@ -294,3 +294,61 @@ TEST_F(ShellTest, ATappableToastAndAFirstBindingAnswerBeforeTheView) {
     EXPECT_EQ(resumes, 1);
     EXPECT_EQ(sorts, 0);
 }
+
+TEST(HintFit, FullestFormThatFitsThenDropsFromTheEnd) {
+    // Each hint: {full, short, button alone} widths; gap 20.
+    const std::vector<HintWidths> three = {{100, 60, 30}, {100, 60, 30}, {100, 60, 30}};
+    struct Case {
+        float width;
+        HintForm form;
+        size_t shown;
+    } cases[] = {
+        {1000, HintForm::Full, 3},
+        {340, HintForm::Full, 3},     // exactly 3 x 100 + 2 x 20
+        {340.4f, HintForm::Full, 3},  // measured text may round up by a fraction
+        {339, HintForm::Short, 3},
+        {220, HintForm::Short, 3},
+        {219, HintForm::KeyOnly, 3},
+        {130, HintForm::KeyOnly, 3},
+        {129, HintForm::KeyOnly, 2},  // only now are hints left out, from the last
+        {30, HintForm::KeyOnly, 1},
+        {29, HintForm::KeyOnly, 0},
+        {0, HintForm::KeyOnly, 0},
+    };
+    for (const Case& c : cases) {
+        HintFit fit = fitHints(three, 20, c.width);
+        EXPECT_EQ(fit.form, c.form) << "width " << c.width;
+        EXPECT_EQ(fit.shown, c.shown) << "width " << c.width;
+    }
+    EXPECT_EQ(fitHints({}, 20, 0).shown, 0u);
+    EXPECT_EQ(fitHints({}, 20, 0).form, HintForm::Full);
+}
+
+TEST_F(ShellTest, NarrowHintBarShowsShortLabelsBeforeLeavingHintsOut) {
+    const std::string wordy = "A long description of what this button does on this screen";
+    auto view = showView(tile());
+    for (int32_t button : {Cross, Circle, Square, Triangle, L, R})
+        if (button == Circle)
+            view->bindings.push_back({button, "Back", [] {}, true});
+        else
+            view->bindings.push_back({button, wordy, [] {}, true, false, "Go"});
+    step(3);
+    const auto& entries = engine->shell().hints->children;
+    ASSERT_EQ(entries.size(), 7u) << "six view hints and the engine's Start";
+    EXPECT_EQ(engine->shell().hints->form(), HintForm::Short);
+    for (const WidgetPtr& entry : entries) {
+        EXPECT_TRUE(entry->visible);
+        EXPECT_TRUE(entry->children.at(1)->visible);
+    }
+    auto text = [&](size_t entry) { return static_cast<const Label*>(entries[entry]->children.at(1).get())->text(); };
+    EXPECT_EQ(text(0), "Go");
+    EXPECT_EQ(text(1), "Back") << "a hint without a short label keeps its label";
+    EXPECT_EQ(text(6), "Menu");
+
+    // Back to the full labels once they fit again.
+    view->bindings.clear();
+    view->bindings.push_back({Cross, "Open", [] {}, true, false, "Go"});
+    step(3);
+    EXPECT_EQ(engine->shell().hints->form(), HintForm::Full);
+    EXPECT_EQ(text(0), "Open");
+}

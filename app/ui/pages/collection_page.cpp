@@ -1,5 +1,6 @@
 #include "app/ui/pages/collection_page.h"
 
+#include "app/ui/widgets/collection_header.h"
 #include "app/ui/widgets/cover.h"
 #include "app/ui/widgets/download_button.h"
 #include "app/ui/library_text.h"
@@ -43,9 +44,7 @@ CollectionPage::CollectionPage(CollectionKind k, std::string collectionId)
     , id(std::move(collectionId))
     , rows(kRowHeight)
 {
-    header = vell::box();
-    header->style().width = vell::SizeSpec::fill();
-    header->style().padding = vell::symmetricEdges(24, 12);
+    header = std::make_shared<CollectionHeader>();
     content = stateBox();
     content->style().padding = vell::symmetricEdges(12, 0);
     root->add({ header, content });
@@ -144,12 +143,9 @@ void CollectionPage::build(const std::string& title, const std::string& subtitle
     auto download = vell::button({}, 0, "tonal");
     download->add({ downloadGlyph(list, 24), vell::label("Download") });
     download->onClick = downloadAction(list);
-    column->add(row(10)->add({ playButton, shuffleButton, download }));
-
-    auto cover = coverImage(coverArt, 600, 190);
+    auto cover = coverImage(coverArt, 600, CollectionHeader::kCover);
     cover->style().radius = 24;
-    header->clearChildren();
-    header->addChild(row(24)->add({ cover, column }));
+    header->show(cover, column, row(10)->add({ playButton, shuffleButton, download }));
 
     rows.show(*content, int(songs->size()));
 }

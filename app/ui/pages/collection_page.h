@@ -5,6 +5,7 @@
 // the server; an album it cannot load is built from the downloaded songs of that
 // album when there are any.
 
+#include "app/ui/widgets/collection_header.h"
 #include "app/ui/widgets/row_list.h"
 #include "app/ui/server_page.h"
 #include "app/ui/song_actions.h"
@@ -28,7 +29,7 @@ public:
     std::string id;
     SongList songs = std::make_shared<std::vector<Song>>();
     RowList rows;
-    std::shared_ptr<vell::Widget> header;
+    std::shared_ptr<CollectionHeader> header;
     std::shared_ptr<vell::Widget> content;
 
 protected:

@@ -7,6 +7,7 @@
 #include "app/ui/pages/offline_page.h"
 #include "app/ui/services.h"
 #include "app/ui/storage_text.h"
+#include "app/ui/widgets/chip_row.h"
 #include "vell/box.h"
 #include "vell/button.h"
 #include "vell/engine.h"
@@ -64,12 +65,10 @@ std::shared_ptr<vell::Toggle> storeToggle(bool Store::*field, std::function<void
 }
 
 // A row of radio chips of group `group`; `select(i)` runs when chip i is selected.
-std::shared_ptr<vell::Box> chipRow(const std::string& group, const std::vector<std::string>& names, int selected,
+std::shared_ptr<ChipRow> chipRow(const std::string& group, const std::vector<std::string>& names, int selected,
     std::function<void(int)> select)
 {
-    auto r = vell::box();
-    r->style().direction = vell::Direction::Row;
-    r->style().gap = 8;
+    std::vector<vell::WidgetPtr> chips;
     for (int i = 0; i < int(names.size()); ++i) {
         auto chip = vell::button(names[size_t(i)], 0, "chip");
         chip->group = group;
@@ -78,8 +77,10 @@ std::shared_ptr<vell::Box> chipRow(const std::string& group, const std::vector<s
             if (on)
                 select(i);
         };
-        r->add(chip);
+        chips.push_back(chip);
     }
+    auto r = std::make_shared<ChipRow>();
+    r->setChips(std::move(chips));
     return r;
 }
 
@@ -188,7 +189,10 @@ public:
         if (rect.w <= 0 || children.size() < 2 || rect.w == m_fittedWidth)
             return;
         m_fittedWidth = rect.w;
-        const float control = children.back()->measureConstrained(ctx, vell::kUnbounded, vell::kUnbounded).w;
+        // Chips are weighed on one line, so that breaking them never turns the row back.
+        auto* chips = dynamic_cast<ChipRow*>(children.back().get());
+        const float control = chips ? chips->lineWidth(ctx)
+                                    : children.back()->measureConstrained(ctx, vell::kUnbounded, vell::kUnbounded).w;
         const bool stacked = rect.w < kTextMin + control;
         const vell::Direction direction = stacked ? vell::Direction::Column : vell::Direction::Row;
         if (style().direction.valueOr(vell::Direction::Row) == direction)

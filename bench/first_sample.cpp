@@ -36,7 +36,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kBytesPerSecond = 2'000'000;
-constexpr double kBigSeconds = 230; // pink noise in 16-bit stereo FLAC: about 40 MB
+constexpr double kBigSeconds = 240; // two channels of white noise in 16-bit FLAC: about 40 MB
 
 bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
 
@@ -45,9 +45,11 @@ bool prepareMedia(const std::string& dir)
 {
     const std::string tools = std::string(SONARIA_SOURCE_DIR) + "/tests/server";
     const std::string flac = dir + "/tr-4.flac";
+    const std::string seconds = std::to_string(kBigSeconds);
     return run("python3 '" + tools + "/make_media.py' '" + dir + "' >/dev/null")
-        && run("ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=c=pink:a=0.4:d=" + std::to_string(kBigSeconds)
-               + " -ac 2 -ar 44100 -c:a flac -sample_fmt s16 '" + flac + "'")
+        && run("ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=c=white:a=0.5:seed=1:d=" + seconds
+               + " -f lavfi -i anoisesrc=c=white:a=0.5:seed=2:d=" + seconds
+               + " -filter_complex amerge=inputs=2 -ar 44100 -c:a flac -sample_fmt s16 '" + flac + "'")
         && run("python3 -c 'import json, os, sys; p = sys.argv[1] + \"/index.json\"; i = json.load(open(p)); "
                "i[\"tr-4\"] = {\"seconds\": float(sys.argv[2]), \"size\": os.path.getsize(sys.argv[1] + \"/tr-4.flac\")}; "
                "json.dump(i, open(p, \"w\"))' '" + dir + "' " + std::to_string(kBigSeconds));

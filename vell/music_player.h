@@ -95,6 +95,8 @@ public:
     // Loudness correction in dB for the current file (ReplayGain), applied on top of the volume;
     // `peak` (linear, 0 when unknown) keeps the result from clipping.
     void setNormalisation(double gainDb, double peak);
+    // The linear loudness correction applied now (1 without one).
+    double normalisationGain() const { return m_normGain; }
     // The current file's own loudness tags (NaN members when absent), known once it is Playing.
     const FileGains& fileGains() const { return m_fileGains; }
 

@@ -111,6 +111,14 @@ void ProgressBar::draw(UiContext& ctx)
         drawDeterminate(ctx, midY);
 }
 
+float devicePixelFraction(float fraction, float length, float scale)
+{
+    const float pixels = length * scale;
+    if (pixels < 1)
+        return std::clamp(fraction, 0.0f, 1.0f);
+    return std::floor(std::clamp(fraction, 0.0f, 1.0f) * pixels) / pixels;
+}
+
 std::shared_ptr<ProgressBar> progressBar(float progress)
 {
     auto bar = std::make_shared<ProgressBar>();

@@ -44,4 +44,9 @@ private:
 
 std::shared_ptr<ProgressBar> progressBar(float progress = 0);
 
+// `fraction` of a bar `length` logical pixels long, rounded down to whole device pixels at
+// `scale`: a bar that follows playback with it changes its picture only when it grows by a
+// pixel, so the frames in between present nothing.
+float devicePixelFraction(float fraction, float length, float scale);
+
 } // namespace vell

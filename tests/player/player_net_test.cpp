@@ -192,4 +192,71 @@ TEST_F(ThreadedPlayerNet, PendingPlaysDrainOldestFirstPerAccount)
     EXPECT_EQ(restarted.pendingScrobbles, (std::vector<cad::PendingScrobble>{{"tr-3", 2500, other}}));
 }
 
+// A stream slower than it plays: sound starts while it arrives, waits ("Buffering…") when
+// playback catches up with the data, and goes on once more comes. The cache file appears under
+// its name only once complete; a fetch stopped halfway leaves nothing.
+TEST_F(ThreadedPlayerNet, StreamsSoundWhileArrivingAndWaitWhenTheyFallBehind)
+{
+    // 128 kbps is 16 kB/s: a little under that falls behind within the 2.5 s song.
+    store.streamKbps = 0;
+    ASSERT_TRUE(server.injectFault({.endpoint = "stream", .throttleBytesPerSecond = 13000}));
+    player->setQueue({kDawn}, 0);
+    ASSERT_TRUE(playing());
+    EXPECT_TRUE(player->fetching) << "sounding before the transfer ended";
+    EXPECT_FALSE(fs::exists(player->cachePath(kDawn)));
+    double waitedAt = -1;
+    ASSERT_TRUE(runUntil([&] {
+        if (music.buffering() && waitedAt < 0)
+            waitedAt = music.position();
+        return waitedAt > 0 && !music.buffering() && music.position() > waitedAt + 0.05;
+    })) << "waits, then goes on";
+    EXPECT_GT(waitedAt, 0.1) << "played before it waited";
+    EXPECT_EQ(music.state(), MusicState::Playing);
+    ASSERT_TRUE(runUntil([&] { return !player->fetching; }));
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    ASSERT_TRUE(runUntil([&] { return cacheSettled(); }));
+    EXPECT_EQ(platform::fileSize(player->cachePath(kDawn)),
+              platform::fileSize(server.mediaDir() + "/tr-1.mp3"));
+
+    // Stopped while it still arrives: no file, whole or partial.
+    ASSERT_TRUE(server.injectFault({.endpoint = "stream", .throttleBytesPerSecond = 30000}));
+    player->setQueue({kHaze}, 0);
+    ASSERT_TRUE(playing());
+    player->stop();
+    ASSERT_TRUE(runUntil([&] { return cacheSettled(); }));
+    EXPECT_FALSE(fs::exists(player->cachePath(kHaze)));
+    EXPECT_EQ(platform::listFiles(home.cacheDir() + "/tracks").size(), 1u);
+}
+
+// With the next song's file at hand, it follows in the same output stream: the queue, the UI
+// and the now-playing notice switch when its first sample is heard, not when it was decoded
+// (which is long before).
+TEST_F(ThreadedPlayerNet, GaplessAdvanceSwitchesWhenTheNextSongIsHeard)
+{
+    const cad::Song first = downloaded("tr-1", 1.0), second = downloaded("tr-2", 1.0);
+    int stops = 0;
+    music.onStateChanged = [&](int state) { stops += state == int(MusicState::Stopped); };
+    player->setQueue({first, second}, 0);
+    ASSERT_TRUE(playing());
+    const uint64_t started = SDL_GetTicks64();
+    advance(0.5); // the player queues the next file on its half-second timer
+    EXPECT_EQ(music.queuedNext(), home.path() + "/media/tr-2.wav");
+    const int changes = player->changeCount;
+    ASSERT_TRUE(runUntil([&] { return player->index == 1; }));
+    const double after = double(SDL_GetTicks64() - started) / 1000;
+    EXPECT_GT(after, 0.8);
+    EXPECT_LT(after, 2.0);
+    EXPECT_LT(music.position(), 0.3);
+    EXPECT_GT(player->changeCount, changes);
+    EXPECT_EQ(music.path(), home.path() + "/media/tr-2.wav");
+    EXPECT_EQ(music.state(), MusicState::Playing);
+    EXPECT_EQ(stops, 0) << "no stop between the two";
+    ASSERT_TRUE(runUntil([&] {
+        const auto sent = server.scrobbles();
+        return std::count_if(sent.begin(), sent.end(), [](const auto& s) { return !s.submission; }) == 2;
+    }));
+    EXPECT_EQ(server.scrobbles().back().id, "tr-2");
+    music.onStateChanged = nullptr;
+}
+
 } // namespace

@@ -40,7 +40,7 @@ SONGS = [
     # A non-ASCII title for searching ("über"); it plays Riptide's file.
     {"id": "tr-12", "albumId": "al-3", "track": 4, "title": "Über Wasser", "suffix": "ogg", "source": "tr-9"},
     {"id": "tr-10", "albumId": "al-4", "track": 1, "title": "Spark", "suffix": "mp3", "freq": 493.88},
-    {"id": "tr-11", "albumId": "al-4", "track": 2, "title": "Slow Burn", "suffix": "mp3", "freq": 523.25},
+    {"id": "tr-11", "albumId": "al-4", "track": 2, "title": "Slow Burn", "suffix": "m4a", "freq": 523.25},
     # Sent as the JSON number 42 (some servers use numeric ids); requests use "42".
     {"id": "42", "albumId": "al-5", "track": 1, "title": "Plage à l'aube", "suffix": "mp3", "freq": 587.33},
 ]
@@ -98,7 +98,7 @@ IGNORED_ARTICLES = "The El La Los Las Le Les"
 ARTIST_COLORS = {"ar-1": ("#264653", "#2a9d8f"), "ar-2": ("#14213d", "#fca311"),
                  "ar-3": ("#6a040f", "#e85d04"), "ar-4": ("#240046", "#c77dff")}
 
-CONTENT_TYPES = {"mp3": "audio/mpeg", "flac": "audio/flac", "ogg": "audio/ogg",
+CONTENT_TYPES = {"mp3": "audio/mpeg", "flac": "audio/flac", "ogg": "audio/ogg", "m4a": "audio/mp4",
                  "jpg": "image/jpeg", "png": "image/png"}
 
 

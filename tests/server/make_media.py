@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Generates the test server's media: tagged tone files (mp3, flac, ogg) and cover images.
+"""Generates the test server's media: tagged tone files (mp3, flac, ogg, m4a) and cover images.
 
     make_media.py OUTDIR [--scale N]     write everything into OUTDIR
 
@@ -27,7 +27,8 @@ import catalogue  # noqa: E402
 GENERATOR_VERSION = 2
 CODECS = {"mp3": ["-c:a", "libmp3lame", "-b:a", "%dk" % catalogue.LOSSY_BITRATE, "-id3v2_version", "3"],
           "flac": ["-c:a", "flac", "-sample_fmt", "s16"],
-          "ogg": ["-c:a", "libvorbis", "-b:a", "%dk" % catalogue.LOSSY_BITRATE]}
+          "ogg": ["-c:a", "libvorbis", "-b:a", "%dk" % catalogue.LOSSY_BITRATE],
+          "m4a": ["-c:a", "aac", "-b:a", "%dk" % catalogue.LOSSY_BITRATE]}
 
 
 def song_seconds(index, scale):

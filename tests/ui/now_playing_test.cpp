@@ -14,11 +14,13 @@
 #include "vell/label.h"
 #include "vell/music_player.h"
 #include "vell/pad_button.h"
+#include "vell/renderer.h"
 #include "vell/spring.h"
 
 #include "signed_in_fixture.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -122,6 +124,52 @@ TEST_F(NowPlaying, MiniProgressFollowsPlaybackWithoutSpringMotionButGlidesOnJump
     EXPECT_FLOAT_EQ(bar->shownProgress.value, 0.303f);
     EXPECT_GT(motionOver(0.303f, 0.8f), 0u) << "a seek glides";
     EXPECT_LT(bar->shownProgress.value, 0.8f);
+}
+
+// A long song on a narrow bar moves it less than a pixel per frame: the bars draw a
+// new picture (and keep no spring going) only when the played part grows by a device pixel.
+TEST_F(NowPlaying, PlayingProgressChangesItsPictureOnlyPerDevicePixel)
+{
+    vell::UiContext& ctx = engine->context();
+    vell::Renderer& r = engine->renderer();
+    auto seek = std::make_shared<cad::WavySeek>();
+    auto mini = std::make_shared<cad::MiniProgress>();
+    mini->wavy = true;
+    struct Case {
+        vell::WidgetPtr widget;
+        float width;
+        std::function<void(float)> set;
+    };
+    const Case cases[] = {
+        { seek, 406, [&](float f) { seek->value = f, seek->playing = true; } },
+        { mini, 190, [&](float f) { mini->progress = f, mini->moving = true; } },
+    };
+    constexpr double kSong = 240, kFps = 30, kSeconds = 20;
+    for (const Case& c : cases) {
+        c.widget->place(ctx, { 0, 0 }, { c.width, 40 });
+        c.set(0.25f);
+        for (int i = 0; i < 120; ++i) // the wave grows to its height
+            c.widget->tickTree(ctx, float(1 / kFps));
+        uint64_t last = 0, motion = 0;
+        int pictures = 0;
+        for (int i = 1; i <= kSeconds * kFps; ++i) {
+            c.set(float(0.25 + i / kFps / kSong));
+            const uint64_t before = vell::Spring::motionCount();
+            c.widget->tickTree(ctx, float(1 / kFps));
+            motion += vell::Spring::motionCount() - before;
+            r.beginRecording();
+            r.beginFrame();
+            c.widget->paint(ctx);
+            const uint64_t picture = r.endRecording();
+            pictures += picture != last;
+            last = picture;
+        }
+        // The bar's pixels over those 20 s, plus the first picture.
+        const int pixels = int(std::ceil(c.width * r.scale() * kSeconds / kSong));
+        EXPECT_LE(pictures, pixels + 1) << c.width;
+        EXPECT_GE(pictures, pixels - 1) << c.width << ": it still moves";
+        EXPECT_EQ(motion, 0u) << c.width;
+    }
 }
 
 TEST_F(NowPlaying, PanelAndMiniPlayerFollowTheChangeCountOnly)

@@ -6,7 +6,10 @@
 #include "app/ui/playback_view.h"
 #include "vell/music_player.h"
 #include "vell/box.h"
+#include "vell/renderer.h"
+#include "vell/ui_context.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace cad {
@@ -28,18 +31,25 @@ std::shared_ptr<vell::Button> smallButton(int32_t glyph, std::function<void(Play
 
 void MiniProgress::update(vell::UiContext& ctx, float dt)
 {
-    // Playback moves the bar a sliver per frame: follow it directly, so its
-    // spring does not keep every frame at the full rate. Seeks and new songs
-    // (a larger jump) still glide.
+    // Playback moves the bar a sliver per frame: follow it directly, in whole device
+    // pixels, so neither its spring nor its picture changes between those pixels and
+    // such frames present nothing. Seeks and new songs (a larger jump) still glide.
     constexpr float kFollow = 0.005f;
-    if (moving && std::fabs(progress - shownProgress.value) < kFollow) {
+    const float width = contentRect().w;
+    const float scale = ctx.renderer ? ctx.renderer->scale() : 1.0f;
+    const float exact = progress;
+    // A pixel behind still follows (an unplaced bar has no pixels).
+    const float near = width * scale >= 1 ? std::max(kFollow, 2 / (width * scale)) : kFollow;
+    if (moving && std::fabs(progress - shownProgress.value) < near) {
+        progress = vell::devicePixelFraction(progress, width, scale);
         shownProgress.value = shownProgress.target = progress;
         shownProgress.velocity = 0;
     }
-    const float held = phase;
     ProgressBar::update(ctx, dt);
-    if (!moving)
-        phase = held;
+    progress = exact;
+    // The wave travels with the end of the fill, not with the clock: it moves when
+    // the fill does.
+    phase = -std::clamp(shownProgress.value, 0.0f, 1.0f) * width * 2 * float(M_PI) / wavelength;
 }
 
 void MiniPlayer::build()

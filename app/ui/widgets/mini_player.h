@@ -20,7 +20,8 @@
 
 namespace cad {
 
-// The mini player's bar: its wave travels only while the music plays.
+// The mini player's bar: it follows playback in whole device pixels, and its wave
+// travels with the end of the fill, so it is redrawn only when that moves by a pixel.
 class MiniProgress : public vell::WidgetT<MiniProgress, vell::ProgressBar> {
 public:
     static constexpr const char* kTypeName = "progress";

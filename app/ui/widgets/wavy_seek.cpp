@@ -1,5 +1,6 @@
 #include "app/ui/widgets/wavy_seek.h"
 
+#include "vell/progress_bar.h"
 #include "vell/renderer.h"
 #include "vell/ui_context.h"
 
@@ -109,11 +110,19 @@ void WavySeek::onPointerUp(vell::UiContext&, bool, vell::Point) { release(); }
 // A drag the shell takes away still seeks where the handle was left.
 void WavySeek::onPointerCancel(vell::UiContext&) { release(); }
 
-void WavySeek::update(vell::UiContext&, float dt)
+void WavySeek::update(vell::UiContext& ctx, float dt)
 {
-    progress.target = value;
-    if (dragging) {
-        progress.value = value;
+    // Playback moves the handle a sliver per frame: it follows in whole device pixels
+    // without its spring, so frames between two pixels draw the same picture. Seeks,
+    // new songs and drags keep the spring.
+    constexpr float kFollow = 0.005f;
+    const float length = trackOf(*this).length, scale = ctx.renderer ? ctx.renderer->scale() : 1.0f;
+    // A pixel behind still follows (an unplaced bar has no pixels).
+    const float near = length * scale >= 1 ? std::max(kFollow, 2 / (length * scale)) : kFollow;
+    const bool follow = playing && !dragging && std::fabs(value - progress.value) < near;
+    progress.target = follow ? vell::devicePixelFraction(value, length, scale) : value;
+    if (dragging || follow) {
+        progress.value = progress.target;
         progress.velocity = 0;
     }
     progress.step(dt);
@@ -122,7 +131,8 @@ void WavySeek::update(vell::UiContext&, float dt)
     amplitude.step(dt);
     handleWidth.target = dragging ? 2 : 4;
     handleWidth.step(dt);
-    if (moving)
+    // While playing the wave travels with the handle (see draw), not with the clock.
+    if (dragging)
         phase = std::fmod(phase + kPhaseSpeed * dt, kTwoPi * 64);
 }
 
@@ -142,10 +152,12 @@ void WavySeek::draw(vell::UiContext& ctx)
     if (wave > 1) {
         const vell::Color fill = fillColorValue();
         const float a = amplitude.value;
+        // Anchored at the handle: the wave flows into it as the played part grows.
+        const float wavePhase = phase - wave * kTwoPi / kWavelength;
         if (a > 0.1f) {
-            r.drawWave(t.left, t.centreY, wave, a, kWavelength, phase, kThickness, fill);
-            r.fillCircle(t.left, t.centreY + a * std::sin(phase), half6, fill);
-            r.fillCircle(t.left + wave, t.centreY + a * std::sin(wave * kTwoPi / kWavelength + phase), half6, fill);
+            r.drawWave(t.left, t.centreY, wave, a, kWavelength, wavePhase, kThickness, fill);
+            r.fillCircle(t.left, t.centreY + a * std::sin(wavePhase), half6, fill);
+            r.fillCircle(t.left + wave, t.centreY + a * std::sin(wave * kTwoPi / kWavelength + wavePhase), half6, fill);
         } else {
             r.fillRoundRect(t.left, t.centreY - half6, wave, kThickness, half6, fill);
         }

@@ -3,7 +3,9 @@
 // wave while the music plays (flattening into a bar when it pauses), then a gap, a
 // tall narrow handle, a gap and the rest of the track. Dragging moves the handle
 // without seeking until release; Left/Right on the focused bar step by 3 % and seek
-// at once. A disabled bar (nothing to seek in yet) ignores input. The owner sets `value` and `playing` each frame unless `dragging`.
+// at once. A disabled bar (nothing to seek in yet) ignores input. The owner sets `value` and
+// `playing` each frame unless `dragging`. While playing, the handle follows in whole device
+// pixels and the wave travels with it, so the bar is redrawn only when it moves by a pixel.
 //
 //   auto seek = std::make_shared<WavySeek>();
 //   seek->onSeek = [](float f) { player.seekFraction(f); };

@@ -14,6 +14,7 @@
 //   bench_albums_scroll                              (needs python3; starts tests/server/subsonic_server.py)
 //   SONARIA_BENCH_SIZE=640x480 bench_albums_scroll
 
+#include "bench/bench_server.h"
 #include "app/net/credentials.h"
 #include "app/ui/pages/albums_page.h"
 #include "app/ui/app_styles.h"
@@ -55,42 +56,6 @@ std::string dataFile(const std::string& relative)
             return candidate;
     return dir + "data/" + relative;
 }
-
-// Our Subsonic test server as a child process, stopped by the destructor.
-class Server {
-public:
-    explicit Server(const std::string& dir)
-    {
-        const std::string portFile = dir + "/port";
-        std::filesystem::remove(portFile); // a kept home still has the last run's
-        const std::string script = std::string(SONARIA_SOURCE_DIR) + "/tests/server/subsonic_server.py";
-        const std::string albums = std::to_string(kAlbums - kFixedAlbums);
-        m_pid = fork();
-        if (m_pid == 0) {
-            if (!freopen("/dev/null", "w", stdout))
-                _exit(126);
-            execlp("python3", "python3", script.c_str(), "--port", "0", "--port-file", portFile.c_str(), "--albums",
-                albums.c_str(), (char*)nullptr);
-            _exit(127);
-        }
-        for (int i = 0; i < 600 && port.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            std::ifstream in(portFile);
-            std::getline(in, port);
-        }
-    }
-    ~Server()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    std::string port;
-
-private:
-    pid_t m_pid = -1;
-};
 
 long rssAnonKb()
 {
@@ -190,7 +155,7 @@ void BM_AlbumsScroll(benchmark::State& state)
     std::filesystem::create_directories(home);
     setenv("CADDIS_HOME", home.c_str(), 1);
 
-    Server server(home);
+    BenchServer server(home, { "--albums", std::to_string(kAlbums - kFixedAlbums) });
     if (server.port.empty()) {
         state.SkipWithError("the test server did not start");
         return;
@@ -199,7 +164,7 @@ void BM_AlbumsScroll(benchmark::State& state)
     s.store.load();
     s.net.requestPool.start(3);
     const std::string salt = "bench1";
-    s.subsonic.configure({ "http://127.0.0.1:" + server.port, "demo", salt, cad::makeToken("demo", salt) });
+    s.subsonic.configure({ server.url(), "demo", salt, cad::makeToken("demo", salt) });
     s.online = true;
 
     // Warm-up: page every album in and let every cover reach the disk cache.

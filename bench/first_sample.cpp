@@ -9,6 +9,7 @@
 //
 //   bench_first_sample            (needs python3, ffmpeg; starts tests/server/subsonic_server.py)
 
+#include "bench/bench_server.h"
 #include "app/core/platform.h"
 #include "app/core/store.h"
 #include "app/net/credentials.h"
@@ -55,46 +56,12 @@ bool prepareMedia(const std::string& dir)
                "json.dump(i, open(p, \"w\"))' '" + dir + "' " + std::to_string(kBigSeconds));
 }
 
-class Server {
-public:
-    Server(const std::string& home, const std::string& media)
-    {
-        const std::string portFile = home + "/port";
-        const std::string script = std::string(SONARIA_SOURCE_DIR) + "/tests/server/subsonic_server.py";
-        m_pid = fork();
-        if (m_pid == 0) {
-            if (!freopen("/dev/null", "w", stdout))
-                _exit(126);
-            execlp("python3", "python3", script.c_str(), "--port", "0", "--port-file", portFile.c_str(), "--media-dir",
-                media.c_str(), (char*)nullptr);
-            _exit(127);
-        }
-        for (int i = 0; i < 600 && port.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            std::ifstream in(portFile);
-            std::getline(in, port);
-        }
-    }
-    ~Server()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    std::string url() const { return "http://127.0.0.1:" + port; }
-    // Every stream request from now on is sent at kBytesPerSecond.
-    bool throttle() const
-    {
-        return run("curl -s -f -X POST -d '{\"endpoint\": \"stream\", \"times\": -1, \"throttleBytesPerSecond\": "
-                   + std::to_string(kBytesPerSecond) + "}' " + url() + "/__test/faults >/dev/null");
-    }
-
-    std::string port;
-
-private:
-    pid_t m_pid = -1;
-};
+// Every stream request from now on is sent at kBytesPerSecond.
+bool throttle(const BenchServer& server)
+{
+    return run("curl -s -f -X POST -d '{\"endpoint\": \"stream\", \"times\": -1, \"throttleBytesPerSecond\": "
+               + std::to_string(kBytesPerSecond) + "}' " + server.url() + "/__test/faults >/dev/null");
+}
 
 struct Player {
     vell::AssetLoader loader;
@@ -104,7 +71,7 @@ struct Player {
     cad::Store store;
     std::unique_ptr<cad::PlayerCore> core;
 
-    bool start(const Server& server)
+    bool start(const BenchServer& server)
     {
         if (!loader.start(nullptr, 1 << 20, 1024) || !music.openAudio(&loader))
             return false;
@@ -165,7 +132,7 @@ void BM_FirstSample(benchmark::State& state)
         state.SkipWithError("the media could not be made");
         return;
     }
-    Server server(home, media);
+    BenchServer server(home, { "--media-dir", media });
     Player player;
     if (server.port.empty() || !player.start(server)) {
         state.SkipWithError("the test server or the audio device did not start");
@@ -176,7 +143,7 @@ void BM_FirstSample(benchmark::State& state)
     const std::string url = player.subsonic.streamUrl(song, kbps);
     // The server makes its mp3 on the first request; not part of what is measured.
     run("curl -s -o /dev/null '" + url + "'");
-    if (!server.throttle()) {
+    if (!throttle(server)) {
         state.SkipWithError("no throttle fault");
         return;
     }

@@ -172,6 +172,7 @@ void AudioPipeline::apply(Command& command)
         m_next->close();
         m_nextSource.reset();
         m_ended = true;
+        m_atFileEnd = false;
         m_waiting = false;
     }
     if (command.open) {
@@ -179,6 +180,7 @@ void AudioPipeline::apply(Command& command)
         m_next->close();
         m_nextSource.reset();
         m_ring->requestDrop();
+        m_atFileEnd = false;
         const AudioSource& source = command.open->second;
         const std::string shown = source.finalPath.empty() ? source.path : source.finalPath;
         if (!openSource(*m_current, source)) {
@@ -200,6 +202,10 @@ void AudioPipeline::apply(Command& command)
         m_nextSource = std::move(command.next);
         if (m_nextSource->second.path.empty())
             m_nextSource.reset();
+        // The current file's end was decoded but may not be heard yet: the next one still
+        // joins it, written right behind its last frame.
+        if (m_nextSource && m_ended && m_atFileEnd && continueWithNext())
+            m_ended = false;
     }
     if (command.seek && m_current->isOpen()) {
         AudioEvent event;
@@ -209,6 +215,7 @@ void AudioPipeline::apply(Command& command)
         event.pts = -1; // refused
         if (m_current->seek(command.seek->second)) {
             m_ended = false;
+            m_atFileEnd = false;
             m_ring->requestDrop();
             event.pts = command.seek->second;
         }
@@ -217,19 +224,27 @@ void AudioPipeline::apply(Command& command)
     }
 }
 
+bool AudioPipeline::continueWithNext()
+{
+    if (!m_nextSource)
+        return false;
+    const AudioSource source = std::move(m_nextSource->second);
+    m_nextSource.reset();
+    if (!openSource(*m_next, source))
+        return false;
+    std::swap(m_current, m_next);
+    m_atFileEnd = false;
+    post(describe(AudioEvent::Continued, *m_current, source.finalPath.empty() ? source.path : source.finalPath));
+    return true;
+}
+
 void AudioPipeline::endOfFile()
 {
     m_current->close();
-    if (m_nextSource) {
-        const AudioSource source = std::move(m_nextSource->second);
-        m_nextSource.reset();
-        if (openSource(*m_next, source)) {
-            std::swap(m_current, m_next);
-            post(describe(AudioEvent::Continued, *m_current, source.finalPath.empty() ? source.path : source.finalPath));
-            return;
-        }
-    }
+    if (continueWithNext())
+        return;
     m_ended = true;
+    m_atFileEnd = true;
     m_waiting = false;
     AudioEvent ended;
     ended.type = AudioEvent::Ended;

@@ -93,6 +93,7 @@ private:
     void post(AudioEvent event);
     bool openSource(AudioDecoder& decoder, const AudioSource& source);
     void endOfFile();
+    bool continueWithNext();
     AudioEvent describe(AudioEvent::Type type, const AudioDecoder& decoder, const std::string& path) const;
     void apply(Command& command);
     void fillRing();
@@ -116,6 +117,7 @@ private:
     int m_generation = 0;
     std::optional<std::pair<int, AudioSource>> m_nextSource;
     bool m_ended = true;
+    bool m_atFileEnd = false; // ended by reaching the current file's end, not by stop or failure
 };
 
 } // namespace vell

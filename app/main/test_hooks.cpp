@@ -146,7 +146,13 @@ std::string texts(const vell::Widget& root)
 void notePlaying(bool playing, const std::string& path)
 {
     static std::string last;
-    if (!playing || path == last)
+    if (!playing) {
+        if (!last.empty())
+            log("stopped", last);
+        last.clear();
+        return;
+    }
+    if (path == last)
         return;
     last = path;
     log("play", path);

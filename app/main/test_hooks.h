@@ -46,7 +46,8 @@ void attachPad();
 void padFrame(float seconds, const Screen& screen);
 // The visible label texts of a subtree in tree order, each followed by "|".
 std::string texts(const vell::Widget& root);
-// Logs "play<TAB>path" when the music player starts another file.
+// Logs "play<TAB>path" when the music player starts another file, "stopped<TAB>path" when
+// it stops playing (paused, stopped or at the end).
 void notePlaying(bool playing, const std::string& path);
 // The screen commands every controller understands, for the layout walk:
 //   size <w> <h>   leaves full screen and sizes the window

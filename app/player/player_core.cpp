@@ -257,7 +257,12 @@ void PlayerCore::prefetch()
     if (m_prefetchTransfer)
         m_prefetchTransfer->cancel = true;
     m_prefetchId = candidate.id;
-    m_prefetchTransfer = fetchToCache(candidate, nullptr);
+    // Queued for the join at once: waiting for the next half-second check could leave a
+    // short song without its successor when it ends.
+    m_prefetchTransfer = fetchToCache(candidate, [this](bool ok, const std::string&) {
+        if (ok)
+            queueFollowing();
+    });
 }
 
 void PlayerCore::trackFinished()

@@ -1,10 +1,10 @@
 # An album of an MP3 and an AAC song in .m4a at "Original" quality: it streams and plays
 # from start to end without a gap (SDL's disk driver keeps every sample the device was
-# given, at twice the real pace), is downloaded through the album's Download button, and
+# given, at the device's own pace), is downloaded through the album's Download button, and
 # with the server gone the .m4a plays from its downloaded file.
 source "$(dirname "$0")/common.bash"
 need_hooked
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/heard.raw" SDL_DISKAUDIODELAY=93
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/heard.raw" SDL_DISKAUDIODELAY=186
 PAD="$WORK/pad"
 mkfifo "$PAD"
 export SONARIA_TEST_PAD="$PAD"
@@ -46,7 +46,8 @@ TRACKS="$CADDIS_HOME/cache/tracks"
 wait_for 20 'grep -q "^play	$TRACKS/tr-10_0.mp3	" "$SONARIA_TEST_LOG"' || fail "Spark did not play"
 wait_for 20 'grep -q "^play	$TRACKS/tr-11_0.m4a	" "$SONARIA_TEST_LOG"' || fail "Slow Burn (m4a) did not follow"
 # Spark lasts 3.5 s and Slow Burn 4.5 s (see make_media.py): 8 s of sound, nothing between.
-sleep 3
+wait_for 15 'grep -q "^stopped	$TRACKS/tr-11_0.m4a" "$SONARIA_TEST_LOG"' || fail "the album did not end"
+sleep 0.5 # the last buffer handed to the device reaches the file a moment later
 python3 - "$WORK/heard.raw" <<'PY' || fail "the album did not play through without a gap"
 import array, sys
 samples = array.array("f", open(sys.argv[1], "rb").read())[0::2]

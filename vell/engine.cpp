@@ -312,6 +312,7 @@ bool Engine::frame() {
     m_input.tickRepeat(dt);
     m_assets.pump(3.0);
     m_music.update(dt);
+    m_ctx.requestFrameIn(m_music.secondsToHeardChange());
 
     m_ctx.time += dt;
     m_ctx.dt = dt;
@@ -387,13 +388,15 @@ Engine::Motion Engine::motionSince(uint64_t motionBefore) const {
     return m_music.state() == MusicState::Playing ? Motion::Music : Motion::None;
 }
 
-// Waits out the rest of an ambient frame (see Settings::ambientFps), waking at
-// once for an event. Not a sleep for the springs: the music's time is real.
+// While only the music moves: waits until something that follows it asks for a frame
+// (see Settings::ambientFps and musicCheckSeconds), waking at once for an event. Not a
+// sleep for the springs: the music's time is real.
 void Engine::waitAmbient(double frameStart) {
     const int32_t fps = m_settings.ambientFps > 0 ? std::min(m_settings.ambientFps, m_settings.fps) : m_settings.fps;
     if (fps <= 0)
         return;
-    const double wait = std::min(m_ctx.frameDue, 1.0 / fps - (m_clock->now() - frameStart));
+    const double due = std::max(std::min(m_ctx.frameDue, m_settings.musicCheckSeconds), 1.0 / fps);
+    const double wait = due - (m_clock->now() - frameStart);
     if (wait > 0)
         m_clock->waitForEvent(wait);
 }

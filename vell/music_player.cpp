@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vell {
 
@@ -299,6 +300,15 @@ void MusicPlayer::update(float)
         return;
     const double elapsed = consumed > m_mark.at ? double(consumed - m_mark.at) / m_output.rate() : 0.0;
     m_position = m_mark.pts + elapsed;
+}
+
+double MusicPlayer::secondsToHeardChange() const
+{
+    const std::optional<uint64_t> at = m_advance ? std::optional(m_advance->at) : m_endAt;
+    if (!m_audioOpen || !at || m_state != MusicState::Playing)
+        return std::numeric_limits<double>::infinity();
+    const uint64_t consumed = m_output.ring().consumed();
+    return *at > consumed ? double(*at - consumed) / m_output.rate() : 0.0;
 }
 
 void MusicPlayer::setState(MusicState state)

@@ -107,6 +107,9 @@ public:
     // track and follows the playing position (falling back to adding `dt` when the decoder
     // cannot tell its position).
     void update(float dt);
+    // Seconds until the device reaches the next song queued behind this one, or the end;
+    // infinite when neither is decoded yet. The engine wakes then to report it on time.
+    double secondsToHeardChange() const;
 
     MusicState state() const { return m_state; }
     double position() const { return m_position; } // seconds from the start of the current file

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vell {
 
@@ -117,6 +118,17 @@ float devicePixelFraction(float fraction, float length, float scale)
     if (pixels < 1)
         return std::clamp(fraction, 0.0f, 1.0f);
     return std::floor(std::clamp(fraction, 0.0f, 1.0f) * pixels) / pixels;
+}
+
+double secondsToNextDevicePixel(float fraction, float length, float scale, double duration)
+{
+    // In float, as devicePixelFraction rounds, so both agree on where the pixels fall.
+    const float pixels = length * scale;
+    if (pixels < 1 || duration <= 0 || fraction >= 1)
+        return std::numeric_limits<double>::infinity();
+    const float f = std::clamp(fraction, 0.0f, 1.0f);
+    const float next = (std::floor(f * pixels) + 1) / pixels;
+    return std::max(0.0, double(next - f) * duration);
 }
 
 std::shared_ptr<ProgressBar> progressBar(float progress)

@@ -48,5 +48,8 @@ std::shared_ptr<ProgressBar> progressBar(float progress = 0);
 // `scale`: a bar that follows playback with it changes its picture only when it grows by a
 // pixel, so the frames in between present nothing.
 float devicePixelFraction(float fraction, float length, float scale);
+// Seconds until such a bar, standing for `duration` seconds, grows by its next device pixel;
+// infinite when it never will (no length, no duration, already full).
+double secondsToNextDevicePixel(float fraction, float length, float scale, double duration);
 
 } // namespace vell

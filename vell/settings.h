@@ -63,9 +63,13 @@ struct Settings {
     // comparison; VELL_ALWAYS_DRAW=1 in the environment sets it too).
     bool alwaysDraw = false;
     // While the only thing moving is the music (a playing track's progress and
-    // the animations that follow it), frames come at most this often: the
-    // waves stay fluid and a playing song costs a fraction of the full rate.
+    // the animations that follow it), frames come when what follows the music
+    // asks for one (UiContext::requestFrameIn: the bar's next pixel, the next
+    // second of the clock, a dancing playing mark), at most ambientFps times a
+    // second, and otherwise every musicCheckSeconds: a playing song whose screen
+    // barely changes costs a few frames a second.
     int32_t ambientFps = 30;
+    double musicCheckSeconds = 0.25;
     // Keep the last frame in a texture so that renderers whose screen forgets it
     // (OpenGL) also redraw only what changed. Off by default: without a GPU
     // (llvmpipe) copying that texture costs more than whole frames. The

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <cstdlib>
 
 namespace cad {
@@ -127,6 +128,19 @@ int lineAtTime(const Lyrics& lyrics, double seconds)
         }
     }
     return best;
+}
+
+double secondsToNextLine(const Lyrics& lyrics, double seconds)
+{
+    double next = std::numeric_limits<double>::infinity();
+    if (!lyrics.synced || !std::isfinite(seconds))
+        return next;
+    for (const LyricLine& line : lyrics.lines) {
+        const double shown = static_cast<double>(line.startMs - lyrics.offsetMs) / 1000.0;
+        if (line.startMs >= 0 && shown > seconds)
+            next = std::min(next, shown - seconds);
+    }
+    return next;
 }
 
 std::string systemLanguage()

@@ -44,6 +44,9 @@ int chooseLyrics(const std::vector<Lyrics>& all, const std::string& language);
 // start - offset not after that moment (the later one of equal times); -1 before the first
 // line, for unsynced lyrics and for lines without times.
 int lineAtTime(const Lyrics& lyrics, double seconds);
+// Seconds from `seconds` of playback until the next timed line starts; infinite when none
+// follows (or the lyrics are not synced).
+double secondsToNextLine(const Lyrics& lyrics, double seconds);
 
 // The user's language from LC_ALL, LC_MESSAGES or LANG ("de_DE.UTF-8" gives "de"); "en"
 // when none is set or it is "C"/"POSIX".

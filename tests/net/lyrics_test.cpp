@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -109,31 +112,36 @@ TEST(Lyrics, ChoosesTheSystemLanguageThenSyncedThenFirst)
         EXPECT_EQ(cad::chooseLyrics(c.all, c.language), c.expected) << c.language;
 }
 
-TEST(Lyrics, LineAtTimeAppliesTheOffset)
+TEST(Lyrics, LineAtTimeAndTheNextLineApplyTheOffset)
 {
+    constexpr double kNone = std::numeric_limits<double>::infinity();
     const Lyrics plain{"eng", false, 0, {{0, "a"}, {1000, "b"}}};
     Lyrics gaps = synced({1000, -1, 3000, 3000});
     const struct {
         Lyrics lyrics;
         double seconds;
         int expected;
+        double next; // seconds to the next line's start
     } cases[] = {
-        {synced({1000, 2000, 4000}), 0.0, -1},  // before the first line
-        {synced({1000, 2000, 4000}), 1.0, 0},   // a line starts exactly now
-        {synced({1000, 2000, 4000}), 3.999, 1},
-        {synced({1000, 2000, 4000}), 600.0, 2}, // after the last line it stays
-        {synced({1000, 2000, 4000}, 500), 1.5, 1},   // positive offset: sooner
-        {synced({1000, 2000, 4000}, 500), 0.499, -1},
-        {synced({1000, 2000, 4000}, -500), 2.4, 0},  // negative offset: later
-        {synced({1000, 2000, 4000}, -500), 2.5, 1},
-        {gaps, 2.0, 0},    // an untimed line is never current
-        {gaps, 3.0, 3},    // of two equal times the later line
-        {synced({4000, 1000}), 2.0, 1}, // out of order: the latest start not after now
-        {plain, 5.0, -1},
-        {synced({}), 5.0, -1},
+        {synced({1000, 2000, 4000}), 0.0, -1, 1.0},  // before the first line
+        {synced({1000, 2000, 4000}), 1.0, 0, 1.0},   // a line starts exactly now
+        {synced({1000, 2000, 4000}), 3.999, 1, 0.001},
+        {synced({1000, 2000, 4000}), 600.0, 2, kNone}, // after the last line it stays
+        {synced({1000, 2000, 4000}, 500), 1.5, 1, 2.0},   // positive offset: sooner
+        {synced({1000, 2000, 4000}, 500), 0.499, -1, 0.001},
+        {synced({1000, 2000, 4000}, -500), 2.4, 0, 0.1},  // negative offset: later
+        {synced({1000, 2000, 4000}, -500), 2.5, 1, 2.0},
+        {gaps, 2.0, 0, 1.0},    // an untimed line is never current
+        {gaps, 3.0, 3, kNone},  // of two equal times the later line
+        {synced({4000, 1000}), 2.0, 1, 2.0}, // out of order: the latest start not after now
+        {plain, 5.0, -1, kNone},
+        {synced({}), 5.0, -1, kNone},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(cad::lineAtTime(c.lyrics, c.seconds), c.expected) << c.seconds << " offset " << c.lyrics.offsetMs;
+        const double next = cad::secondsToNextLine(c.lyrics, c.seconds);
+        EXPECT_TRUE(std::isinf(c.next) ? std::isinf(next) : std::fabs(next - c.next) < 1e-9) << c.seconds << ": " << next;
+    }
 }
 
 TEST(Lyrics, SavedFormReadsBackAndSitsBesideTheSong)

@@ -127,7 +127,8 @@ TEST_F(NowPlaying, MiniProgressFollowsPlaybackWithoutSpringMotionButGlidesOnJump
 }
 
 // A long song on a narrow bar moves it less than a pixel per frame: the bars draw a
-// new picture (and keep no spring going) only when the played part grows by a device pixel.
+// new picture (and keep no spring going) only when the played part grows by a device pixel,
+// and ask for their frame for just that moment.
 TEST_F(NowPlaying, PlayingProgressChangesItsPictureOnlyPerDevicePixel)
 {
     vell::UiContext& ctx = engine->context();
@@ -141,8 +142,8 @@ TEST_F(NowPlaying, PlayingProgressChangesItsPictureOnlyPerDevicePixel)
         std::function<void(float)> set;
     };
     const Case cases[] = {
-        { seek, 406, [&](float f) { seek->value = f, seek->playing = true; } },
-        { mini, 190, [&](float f) { mini->progress = f, mini->moving = true; } },
+        { seek, 406, [&](float f) { seek->value = f, seek->playing = true, seek->duration = 240; } },
+        { mini, 190, [&](float f) { mini->progress = f, mini->moving = true, mini->duration = 240; } },
     };
     constexpr double kSong = 240, kFps = 30, kSeconds = 20;
     for (const Case& c : cases) {
@@ -151,24 +152,32 @@ TEST_F(NowPlaying, PlayingProgressChangesItsPictureOnlyPerDevicePixel)
         for (int i = 0; i < 120; ++i) // the wave grows to its height
             c.widget->tickTree(ctx, float(1 / kFps));
         uint64_t last = 0, motion = 0;
-        int pictures = 0;
+        int pictures = 0, wanted = 0; // frames drawn, frames the bar asked for
+        double asked = 0; // when the bar last asked to be drawn again
         for (int i = 1; i <= kSeconds * kFps; ++i) {
-            c.set(float(0.25 + i / kFps / kSong));
+            const double now = i / kFps;
+            c.set(float(0.25 + (now + 0.01) / kSong)); // pixels never fall exactly on a frame
             const uint64_t before = vell::Spring::motionCount();
+            ctx.frameDue = std::numeric_limits<double>::infinity();
             c.widget->tickTree(ctx, float(1 / kFps));
             motion += vell::Spring::motionCount() - before;
             r.beginRecording();
             r.beginFrame();
             c.widget->paint(ctx);
             const uint64_t picture = r.endRecording();
-            pictures += picture != last;
+            wanted += asked <= now + 1e-4;
+            if (picture != last && pictures++ > 0) { // the new pixel came since the last frame
+                EXPECT_NEAR(asked, now - 0.5 / kFps, 0.5 / kFps + 1e-4) << c.width << " at " << now;
+            }
             last = picture;
+            asked = now + ctx.frameDue;
         }
         // The bar's pixels over those 20 s, plus the first picture.
         const int pixels = int(std::ceil(c.width * r.scale() * kSeconds / kSong));
         EXPECT_LE(pictures, pixels + 1) << c.width;
         EXPECT_GE(pictures, pixels - 1) << c.width << ": it still moves";
         EXPECT_EQ(motion, 0u) << c.width;
+        EXPECT_LE(wanted, pictures + 2) << c.width << ": it asks only for its new pixels";
     }
 }
 

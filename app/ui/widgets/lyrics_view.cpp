@@ -6,6 +6,7 @@
 #include "vell/color_ref.h"
 #include "vell/music_player.h"
 #include "vell/spacer.h"
+#include "vell/ui_context.h"
 
 #include <algorithm>
 
@@ -105,7 +106,7 @@ void LyricsView::highlight(int line)
     currentLine = line;
 }
 
-void LyricsView::update(vell::UiContext&, float)
+void LyricsView::update(vell::UiContext& ctx, float)
 {
     LyricsCache& cache = services().lyrics;
     const PlayerCore* player = activePlayer();
@@ -124,7 +125,10 @@ void LyricsView::update(vell::UiContext&, float)
     const Lyrics* lyrics = shownLyrics(entry);
     if (!lyrics)
         return;
-    highlight(lineAtTime(*lyrics, player->music().position()));
+    const double position = player->music().position();
+    highlight(lineAtTime(*lyrics, position));
+    if (player->music().state() == vell::MusicState::Playing)
+        ctx.requestFrameIn(secondsToNextLine(*lyrics, position));
     if (currentLine < 0 || scroll->dragging)
         return;
     // Keep the current line in the middle; the spring makes the move smooth.

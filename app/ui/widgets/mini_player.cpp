@@ -44,6 +44,7 @@ void MiniProgress::update(vell::UiContext& ctx, float dt)
         progress = vell::devicePixelFraction(progress, width, scale);
         shownProgress.value = shownProgress.target = progress;
         shownProgress.velocity = 0;
+        ctx.requestFrameIn(vell::secondsToNextDevicePixel(exact, width, scale, duration));
     }
     ProgressBar::update(ctx, dt);
     progress = exact;
@@ -107,6 +108,7 @@ void MiniPlayer::update(vell::UiContext&, float)
     }
     progress->progress = progressFraction(*player);
     progress->moving = musicPlaying(*player);
+    progress->duration = displayDuration(*player);
     play->follow(player, false);
 }
 

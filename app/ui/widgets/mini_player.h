@@ -27,6 +27,7 @@ public:
     static constexpr const char* kTypeName = "progress";
     void update(vell::UiContext& ctx, float dt) override;
     bool moving = false;
+    double duration = 0; // seconds the whole bar stands for: a playing bar asks for its next pixel's frame
 };
 
 class MiniPlayer : public vell::ContainerT<MiniPlayer, vell::Flex> {

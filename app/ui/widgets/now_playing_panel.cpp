@@ -11,10 +11,12 @@
 #include "app/ui/song_actions.h"
 
 #include <algorithm>
+#include <cmath>
 #include "vell/box.h"
 #include "vell/color_ref.h"
 #include "vell/music_player.h"
 #include "vell/spacer.h"
+#include "vell/ui_context.h"
 
 namespace cad {
 namespace {
@@ -174,7 +176,7 @@ void NowPlayingPanel::fitWidth(float width)
     volume->markStyleDirty();
 }
 
-void NowPlayingPanel::update(vell::UiContext&, float)
+void NowPlayingPanel::update(vell::UiContext& ctx, float)
 {
     if (rect.w > 0)
         fitWidth(rect.w);
@@ -191,7 +193,11 @@ void NowPlayingPanel::update(vell::UiContext&, float)
     seek->disabled = !current || playbackBusy(*player) || !player->music().loaded();
     if (!seek->dragging)
         seek->value = player ? progressFraction(*player) : 0;
-    elapsed->setText(timeText(player ? player->music().position() : 0));
+    seek->duration = current ? displayDuration(*player) : 0;
+    const double position = player ? player->music().position() : 0;
+    elapsed->setText(timeText(position));
+    if (seek->playing)
+        ctx.requestFrameIn(1.0 - std::fmod(std::max(position, 0.0), 1.0)); // the next whole second
     total->setText(timeText(current ? displayDuration(*player) : 0));
     play->follow(player, true);
     shuffle->setChecked(player && player->shuffle);

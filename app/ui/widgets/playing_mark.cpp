@@ -19,13 +19,15 @@ constexpr float kPhaseSpeed = 7;
 
 vell::Size PlayingMark::measure(vell::UiContext&, float, float) { return { kWidth, kHeight }; }
 
-void PlayingMark::update(vell::UiContext&, float dt)
+void PlayingMark::update(vell::UiContext& ctx, float dt)
 {
     const Song* song = playingSong();
     current = song && song->id == songId;
     playing = current && musicPlaying(*activePlayer());
-    if (playing)
+    if (playing) {
         phase = std::fmod(phase + kPhaseSpeed * dt, 6.2831853f * 64);
+        ctx.requestFrameIn(1.0 / 30); // the bars dance; the rest of a playing screen rarely moves
+    }
 }
 
 float PlayingMark::barHeight(int i) const

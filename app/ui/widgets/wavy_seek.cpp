@@ -125,6 +125,8 @@ void WavySeek::update(vell::UiContext& ctx, float dt)
         progress.value = progress.target;
         progress.velocity = 0;
     }
+    if (follow)
+        ctx.requestFrameIn(vell::secondsToNextDevicePixel(value, length, scale, duration));
     progress.step(dt);
     const bool moving = dragging || playing;
     amplitude.target = moving ? kWaveAmplitude : 0;

@@ -41,6 +41,7 @@ public:
     float value = 0;
     bool dragging = false;
     bool playing = false;
+    double duration = 0; // seconds the whole bar stands for: while playing it asks for its next pixel's frame
     vell::Spring progress;
     vell::Spring amplitude;
     vell::Spring handleWidth;

@@ -5,7 +5,8 @@
 # each page and size lands in e2e-screens/layout_walk; SONARIA_LAYOUT_THEMES=both
 # also walks the light theme at the smallest and largest sizes. A narrow layout
 # (640 wide: a 960x1080 window at interface size 150 %) checks the pages whose
-# parts rearrange below 800: the album header and the setting rows.
+# parts rearrange below 800: the album header, the now-playing transport and the
+# setting rows.
 source "$(dirname "$0")/common.bash"
 
 need_hooked
@@ -71,7 +72,7 @@ EOF
 pages=("wait 1500")
 mapfile -t -O 1 pages < <(walk dark "${SIZES[@]}")
 pages+=("do size 960 1080" "do interface-size 150" "wait 700")
-for entry in "album al-1:album" "playlist pl-1:playlist" "nav 8:settings"; do
+for entry in "album al-1:album" "playlist pl-1:playlist" "nav 7:now-playing" "nav 8:settings"; do
     pages+=("do ${entry%%:*}" "wait 700" "do audit narrow-${entry##*:}" "do shot $SHOTS/narrow-${entry##*:}.png")
 done
 # The largest interface size on the desktop window keeps the whole rail, Settings included.

@@ -34,6 +34,7 @@ public:
     void fitWidth(float width);
     float fittedCover = 0;
     float fittedSlider = 0;
+    TransportSizes fittedTransport;
     // Creates the children once, right after construction.
     void build();
     // Shows the lyrics in place of the cover, or the cover again.
@@ -53,7 +54,7 @@ public:
     std::shared_ptr<LyricsView> lyrics;
     std::shared_ptr<vell::Button> shuffle, repeat, favourite, lyricsButton;
     std::shared_ptr<vell::Glyph> repeatGlyph, heart;
-    std::shared_ptr<vell::Widget> download;
+    std::shared_ptr<vell::Widget> download, transport;
     std::shared_ptr<vell::Slider> volume;
     std::optional<PlayButton> play;
 

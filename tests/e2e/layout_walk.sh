@@ -74,6 +74,9 @@ mapfile -t -O 1 pages < <(walk dark "${SIZES[@]}")
 pages+=("do size 960 1080" "do interface-size 150" "wait 700")
 for entry in "album al-1:album" "playlist pl-1:playlist" "nav 7:now-playing" "nav 8:settings"; do
     pages+=("do ${entry%%:*}" "wait 700" "do audit narrow-${entry##*:}" "do shot $SHOTS/narrow-${entry##*:}.png")
+    # The lyrics take the cover's place on the narrow panel too.
+    [ "${entry##*:}" = now-playing ] &&
+        pages+=("Triangle" "wait 700" "do audit narrow-lyrics" "do shot $SHOTS/narrow-lyrics.png" "Triangle")
 done
 # The largest interface size on the desktop window keeps the whole rail, Settings included.
 pages+=("do size 1280 720" "do interface-size 200" "wait 700" "do audit narrow-200-settings"

@@ -34,6 +34,7 @@ constexpr unsigned kErrorIcon = 0xE000;
 constexpr float kSmallButton = 56;
 constexpr float kPlaySide = 76;
 constexpr float kBadgeSize = 30;
+constexpr float kCompactGap = 24, kCompactPaddingX = 16;
 
 // Rows of centred children, as in every results section.
 const auto row = sectionRow;
@@ -162,16 +163,28 @@ void NowPlayingPanel::fitWidth(float width)
     constexpr float kIconsBeforeVolume = 3 * 48 + 24 + 4 * 8, kCoverMin = 160, kCoverFloor = 96;
     const float infoFull = transportWidth({}, kButtons);
     const float infoLeast = transportWidth(fitTransport(0, kButtons), kButtons);
-    const float room = width - 2 * profile.panelPaddingX - profile.panelGap;
+    float room = width - 2 * profile.panelPaddingX - profile.panelGap;
+    // Too narrow for a full transport beside the smallest cover: tighter margins first.
+    const bool compact = room - kCoverMin < infoFull;
+    if (compact)
+        room = width - 2 * kCompactPaddingX - kCompactGap;
+    if (compact != fittedCompact) {
+        fittedCompact = compact;
+        style().gap = compact ? kCompactGap : profile.panelGap;
+        style().padding = vell::symmetricEdges(compact ? kCompactPaddingX : profile.panelPaddingX, profile.panelPaddingY);
+        markStyleDirty();
+    }
     float side = std::clamp(room - infoFull, kCoverMin, profile.nowPlayingCover);
     // Below that the transport shrinks first, then the cover gives up the rest.
     if (room - side < infoLeast)
         side = std::max(kCoverFloor, room - infoLeast);
     const TransportSizes sizes = fitTransport(room - side, kButtons);
-    const float lyricsWidth = std::clamp(room - infoFull, kCoverMin, kLyricsWidth);
+    // The lyrics take the cover's place, wider when there is room.
+    const float lyricsWidth = room - side >= infoFull ? std::clamp(room - infoFull, kCoverMin, kLyricsWidth) : side;
     const float slider = std::clamp(room - side - kIconsBeforeVolume, 60.0f, 180.0f);
-    if (side == fittedCover && slider == fittedSlider && sizes == fittedTransport)
+    if (side == fittedCover && slider == fittedSlider && sizes == fittedTransport && lyricsWidth == fittedLyrics)
         return;
+    fittedLyrics = lyricsWidth;
     if (!(sizes == fittedTransport)) {
         fittedTransport = sizes;
         transport->style().gap = sizes.gap;

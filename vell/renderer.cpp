@@ -137,6 +137,11 @@ bool Renderer::currentClip(DeviceRect& out) const
         out = m_clips.back();
         return true;
     }
+    return baseClip(out);
+}
+
+bool Renderer::baseClip(DeviceRect& out) const
+{
     if (m_damageClip) {
         out = m_letterboxClip ? intersect(*m_damageClip, letterboxRect()) : *m_damageClip;
         return true;
@@ -194,6 +199,18 @@ void Renderer::pushClip(float x, float y, float w, float h)
         const int r = std::min(rect.x + rect.w, outer.x + outer.w), b = std::min(rect.y + rect.h, outer.y + outer.h);
         rect = r > l && b > tp ? DeviceRect { l, tp, r - l, b - tp } : DeviceRect { l, tp, 0, 0 };
     }
+    m_clips.push_back(rect);
+    reapplyClip();
+}
+
+void Renderer::pushClipGrown(float pad)
+{
+    DeviceRect rect = m_clips.empty() ? letterboxRect() : m_clips.back();
+    const int grow = int(std::ceil(std::max(0.0f, pad) * transform().scale));
+    rect = { rect.x - grow, rect.y - grow, rect.w + 2 * grow, rect.h + 2 * grow };
+    DeviceRect base;
+    if (baseClip(base))
+        rect = intersect(rect, base);
     m_clips.push_back(rect);
     reapplyClip();
 }

@@ -142,6 +142,10 @@ public:
     // Clip to a logical rectangle, intersected with the current clip. Balanced by popClip.
     void pushClip(float x, float y, float w, float h);
     void pushClip(const Rect& r) { pushClip(r.x, r.y, r.w, r.h); }
+    // Clip to the current clip grown by `pad` logical px on every side, still inside the
+    // letterbox and the area being redrawn: for a decoration that overhangs the
+    // containers its widget sits in (the focus ring). Balanced by popClip.
+    void pushClipGrown(float pad);
     void popClip();
     // Current clip rectangle in device px; false when nothing clips.
     bool currentClip(DeviceRect& out) const;
@@ -227,6 +231,8 @@ private:
     DeviceRect textArea(std::string_view text, int fontKind, float size, float wrapWidth, float x, float y);
     // The device area of a logical rectangle under the current transform, grown by `pad` device px.
     DeviceRect deviceArea(float x, float y, float w, float h, int pad = 2) const;
+    // The clip under the stack: the damage area and the letterbox; false when none.
+    bool baseClip(DeviceRect& out) const;
     enum class ClipCut { None, Partly, Hidden };
     ClipCut clipCut(const SDL_Rect& dst) const;
 

@@ -174,6 +174,8 @@ void installControls(StyleSheet& sheet)
         s.fillColor = tok("primary");
         s.trackColor = tok("secondaryContainer");
     }
+    sheet.get("progress").normal.trackColor = tok("track");
+    sheet.get("slider").normal.trackColor = tok("track");
     Style& slider = sheet.get("slider").normal;
     slider.width = SizeSpec::fill();
     slider.thumbColor = tok("primary");

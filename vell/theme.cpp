@@ -66,29 +66,38 @@ constexpr TokenEntry kSemantic[] = {
     { "inverseSurface", "#d7cdf4", "#251e2e" },
     { "onInverseSurface", "#251e2e", "#f3effa" },
     { "focusRing", "#cb6af5", "#6a52d9" },
+    { "track", "#3f3352", "#bdaee3" },
     { "scrim", "#000000", "#000000" },
     { "glow", "#58336e", "#cbb8f5" },
 };
 
-constexpr const char* kAccentTokens[8] = {
+constexpr int kAccentTokenCount = 9;
+// "track" is the empty part of sliders and progress bars: secondaryContainer in
+// the dark mode; in the light mode that pale tone vanishes on the surfaces, so
+// the track takes a deeper one.
+constexpr const char* kAccentTokens[kAccentTokenCount] = {
     "primary", "onPrimary", "primaryContainer", "onPrimaryContainer",
-    "secondary", "secondaryContainer", "onSecondaryContainer", "focusRing",
+    "secondary", "secondaryContainer", "onSecondaryContainer", "focusRing", "track",
 };
 
 // [accent][token] = { dark, light }, tokens in kAccentTokens order.
-constexpr std::pair<const char*, const char*> kAccents[4][8] = {
+constexpr std::pair<const char*, const char*> kAccents[4][kAccentTokenCount] = {
     { // Vell
         { "#c6c1f0", "#6a52d9" }, { "#251e2e", "#ffffff" }, { "#58336e", "#e0d9fb" }, { "#ecdfff", "#2a1b6b" },
-        { "#b896f0", "#8a4fd1" }, { "#3f3352", "#eadcfa" }, { "#e6d9fb", "#3a1f66" }, { "#cb6af5", "#6a52d9" } },
+        { "#b896f0", "#8a4fd1" }, { "#3f3352", "#eadcfa" }, { "#e6d9fb", "#3a1f66" }, { "#cb6af5", "#6a52d9" },
+        { "#3f3352", "#bdaee3" } },
     { // Sakura
         { "#ffb1c8", "#b4235a" }, { "#3a0b1f", "#ffffff" }, { "#6b2442", "#ffd9e3" }, { "#ffd9e3", "#3e001e" },
-        { "#e8b6c8", "#8c4a63" }, { "#4a2e3a", "#f7dce6" }, { "#f7dce6", "#3a1b27" }, { "#ff7fa8", "#b4235a" } },
+        { "#e8b6c8", "#8c4a63" }, { "#4a2e3a", "#f7dce6" }, { "#f7dce6", "#3a1b27" }, { "#ff7fa8", "#b4235a" },
+        { "#4a2e3a", "#e2a9be" } },
     { // Mint
         { "#8fe0bd", "#00795a" }, { "#00382a", "#ffffff" }, { "#0f5a45", "#b6f2d8" }, { "#b6f2d8", "#002116" },
-        { "#a5cfbd", "#3f6757" }, { "#2b4a3e", "#d1ebe0" }, { "#d1ebe0", "#0b2a1f" }, { "#5ee0b0", "#00795a" } },
+        { "#a5cfbd", "#3f6757" }, { "#2b4a3e", "#d1ebe0" }, { "#d1ebe0", "#0b2a1f" }, { "#5ee0b0", "#00795a" },
+        { "#2b4a3e", "#98c8b4" } },
     { // Ocean
         { "#9bc4ff", "#1f5fbf" }, { "#00315e", "#ffffff" }, { "#1c4a80", "#d6e6ff" }, { "#d6e6ff", "#001b3d" },
-        { "#b0c6e8", "#4b6086" }, { "#2e4260", "#dae5f8" }, { "#dae5f8", "#0d1b33" }, { "#62a8ff", "#1f5fbf" } },
+        { "#b0c6e8", "#4b6086" }, { "#2e4260", "#dae5f8" }, { "#dae5f8", "#0d1b33" }, { "#62a8ff", "#1f5fbf" },
+        { "#2e4260", "#a6bde6" } },
 };
 
 } // namespace
@@ -148,7 +157,7 @@ void Theme::setMode(int32_t mode)
 void Theme::setAccent(int index)
 {
     m_accent = std::clamp(index, 0, 3);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < kAccentTokenCount; ++i)
         setToken(kAccentTokens[i], kAccents[m_accent][i].first, kAccents[m_accent][i].second);
 }
 

@@ -21,6 +21,18 @@ constexpr float kFocusVisible = 0.01f;
 constexpr float kFocusRingGrow = 3;
 constexpr float kFocusRingWidth = 2.5f;
 
+// Whether `area` (logical) lies within the renderer's current clip, to a pixel.
+bool insideClip(const Renderer& r, const Rect& area)
+{
+    DeviceRect clip;
+    if (!r.currentClip(clip))
+        return true;
+    const Transform& t = r.transform();
+    const float left = t.tx + area.x * t.scale, top = t.ty + area.y * t.scale;
+    const float right = left + area.w * t.scale, bottom = top + area.h * t.scale;
+    return left >= clip.x - 1 && top >= clip.y - 1 && right <= clip.right() + 1 && bottom <= clip.bottom() + 1;
+}
+
 } // namespace
 
 void Widget::paint(UiContext& ctx)
@@ -79,7 +91,16 @@ void Widget::paintFocusRing(UiContext& ctx)
         ring.a *= 1.4f * f;
     const float grow = kFocusRingGrow * f;
     const Rect area { rect.x - grow, rect.y - grow, rect.w + 2 * grow, rect.h + 2 * grow };
-    ctx.renderer->strokeRoundRect(area, std::max(0.0f, radiusSpring.value) + grow, kFocusRingWidth, ring);
+    Renderer& r = *ctx.renderer;
+    // The ring stands outside the widget: a row flush with its list's edge would
+    // lose that part to the list's clip. A widget the clip cuts itself (scrolled
+    // partly out) keeps the cut ring.
+    const bool overhang = r.clipDepth() > 0 && insideClip(r, rect);
+    if (overhang)
+        r.pushClipGrown(kFocusRingGrow + 1);
+    r.strokeRoundRect(area, std::max(0.0f, radiusSpring.value) + grow, kFocusRingWidth, ring);
+    if (overhang)
+        r.popClip();
 }
 
 } // namespace vell

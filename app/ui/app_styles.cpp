@@ -96,7 +96,7 @@ void addInputs(std::vector<StyleClass>& out)
         StyleStates& c = add(out, "wavyseek");
         c.normal.width = SizeSpec::fill();
         c.normal.fillColor = colorToken("primary");
-        c.normal.trackColor = colorToken("secondaryContainer");
+        c.normal.trackColor = colorToken("track");
         c.normal.thumbColor = colorToken("primary");
         c.focused.scale = 1;
     }

@@ -5,7 +5,8 @@
 # each page and size lands in e2e-screens/layout_walk; SONARIA_LAYOUT_THEMES=both
 # also walks the light theme at the smallest and largest sizes. A narrow layout
 # (640 wide: a 960x1080 window at interface size 150 %) checks the pages whose
-# parts rearrange below 800: the album header and the setting rows.
+# parts rearrange below 800: the album header, the now-playing transport and the
+# setting rows.
 source "$(dirname "$0")/common.bash"
 
 need_hooked
@@ -71,8 +72,11 @@ EOF
 pages=("wait 1500")
 mapfile -t -O 1 pages < <(walk dark "${SIZES[@]}")
 pages+=("do size 960 1080" "do interface-size 150" "wait 700")
-for entry in "album al-1:album" "playlist pl-1:playlist" "nav 8:settings"; do
+for entry in "album al-1:album" "playlist pl-1:playlist" "nav 7:now-playing" "nav 8:settings"; do
     pages+=("do ${entry%%:*}" "wait 700" "do audit narrow-${entry##*:}" "do shot $SHOTS/narrow-${entry##*:}.png")
+    # The lyrics take the cover's place on the narrow panel too.
+    [ "${entry##*:}" = now-playing ] &&
+        pages+=("Triangle" "wait 700" "do audit narrow-lyrics" "do shot $SHOTS/narrow-lyrics.png" "Triangle")
 done
 # The largest interface size on the desktop window keeps the whole rail, Settings included.
 pages+=("do size 1280 720" "do interface-size 200" "wait 700" "do audit narrow-200-settings"

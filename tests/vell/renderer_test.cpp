@@ -357,6 +357,54 @@ TEST_F(RendererTest, LetterboxClipSurvivesNestedClips)
     EXPECT_TRUE(exactlyLit(20, 0, 80, 100));
 }
 
+// The grown clip lets a decoration overhang nested clips, never the letterbox
+// or the area being redrawn; grown in device px under a scale.
+TEST_F(RendererTest, GrownClipStaysInsideLetterboxAndDamage)
+{
+    r.setScale(1, 20, 0, 60, 100); // letterbox: device x 20..80
+    r.beginFrame();
+    struct Case {
+        Rect clip;
+        float scale, pad;
+        DeviceRect expected;
+    };
+    const Case cases[] = {
+        { { 10, 10, 20, 20 }, 1, 3, { 29, 9, 24, 24 } }, // inner clip (32, 12, 18, 18)
+        { { 0, 0, 10, 10 }, 1, 3, { 20, 0, 13, 13 } }, // cut by the letterbox
+        { { 10, 10, 10, 10 }, 2, 3, { 38, 18, 28, 28 } }, // 3 logical px are 6 device px
+        { { 10, 10, 20, 20 }, 1, -2, { 32, 12, 18, 18 } }, // never shrinks
+    };
+    for (const Case& c : cases) {
+        r.pushTransform({ c.scale, 20, 0, 1 });
+        r.pushClip(c.clip);
+        r.pushClip(c.clip.x + 2, c.clip.y + 2, c.clip.w, c.clip.h); // nested: the grown one escapes both
+        r.pushClipGrown(c.pad);
+        DeviceRect clip;
+        ASSERT_TRUE(r.currentClip(clip));
+        EXPECT_EQ(clip, c.expected) << c.clip.x << "," << c.clip.y << " x" << c.scale << " pad " << c.pad;
+        r.popClip();
+        r.popClip();
+        r.popClip();
+        r.popTransform();
+    }
+    r.pushClipGrown(3); // nothing to grow: the letterbox
+    DeviceRect clip;
+    ASSERT_TRUE(r.currentClip(clip));
+    EXPECT_EQ(clip, (DeviceRect { 20, 0, 60, 100 }));
+    r.popClip();
+
+    r.setDamageClip(DeviceRect { 30, 10, 10, 10 });
+    r.beginFrame();
+    r.pushClip(10, 10, 20, 20);
+    r.pushClipGrown(3);
+    ASSERT_TRUE(r.currentClip(clip));
+    EXPECT_EQ(clip, (DeviceRect { 30, 10, 10, 10 }));
+    r.popClip();
+    r.popClip();
+    r.setDamageClip(std::nullopt);
+    EXPECT_EQ(r.clipDepth(), 0u);
+}
+
 TEST_F(RendererTest, TransformScalesAboutACentreAndMultipliesOpacity)
 {
     r.pushTransformAbout(0.5f, 50, 50, 0.5f);

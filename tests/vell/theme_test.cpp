@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 
 using namespace vell;
 using vell_testing::UiFixture;
@@ -165,3 +167,31 @@ TEST(Theme, ModeSwitchRecoloursThroughSprings)
 }
 
 } // namespace
+
+// The track of sliders and progress bars: unchanged in the dark mode (it is the
+// secondary container there), and in the light mode clearly apart from every
+// light surface it sits on, with each accent.
+TEST(Theme, TrackStandsOutInLightMode)
+{
+    auto luminance = [](Color c) {
+        auto channel = [](float v) {
+            v /= 255;
+            return v <= 0.03928f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
+        };
+        return 0.2126f * channel(c.r) + 0.7152f * channel(c.g) + 0.0722f * channel(c.b);
+    };
+    auto contrast = [&](Color a, Color b) {
+        const float la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05f) / (std::min(la, lb) + 0.05f);
+    };
+    Theme theme;
+    theme.buildPalettes();
+    for (int accent = 0; accent < 4; ++accent) {
+        theme.setAccent(accent);
+        SCOPED_TRACE(accent);
+        EXPECT_EQ(theme.color("track", kThemeDark), theme.color("secondaryContainer", kThemeDark));
+        for (const char* surface : { "background", "surface", "surfaceContainer", "surfaceContainerHigh" })
+            EXPECT_GT(contrast(theme.color("track", kThemeLight), theme.color(surface, kThemeLight)), 1.39f) << surface;
+        EXPECT_GT(contrast(theme.color("track", kThemeLight), theme.color("primary", kThemeLight)), 2.2f);
+    }
+}

@@ -178,4 +178,32 @@ TEST_F(WidgetPaint, FocusRingFollowsTheFocusSpring)
     EXPECT_EQ(litCount(), 0);
 }
 
+// A widget flush with the edge of a clipping container (the first row of a
+// list) shows its whole ring over that edge; one the clip cuts itself (scrolled
+// partly out) keeps its ring cut, and nothing else leaves the clip.
+TEST_F(WidgetPaint, FocusRingOverhangsTheClipOfItsContainer)
+{
+    std::shared_ptr<Box> row;
+    layoutWithTarget([&](Box& list) {
+        list.style().clip = true;
+        row = box();
+        row->style().width = SizeSpec::fixed(40);
+        row->style().height = SizeSpec::fixed(20);
+        row->style().background = colorLiteral({ 255, 255, 255, 255 });
+        row->focused = true;
+        list.add(row);
+    });
+    ASSERT_FLOAT_EQ(row->rect.y, 20);
+    paint(*root);
+    EXPECT_EQ(pixel(40, 18), 0x00FF00u); // above the list's top edge at 20
+    EXPECT_EQ(pixel(18, 30), 0x00FF00u); // left of it
+    EXPECT_EQ(pixel(40, 16), 0u);
+
+    row->rect.y = 10; // half scrolled out above the list
+    paint(*root);
+    EXPECT_EQ(pixel(40, 8), 0u);
+    EXPECT_EQ(pixel(40, 19), 0u); // the row's own pixels stay inside the clip
+    EXPECT_EQ(pixel(40, 20), 0xFFFFFFu);
+}
+
 } // namespace

@@ -36,6 +36,7 @@ constexpr unsigned kErrorIcon = 0xE000;
 constexpr float kSmallButton = 56;
 constexpr float kPlaySide = 76;
 constexpr float kBadgeSize = 30;
+constexpr float kCompactGap = 24, kCompactPaddingX = 16;
 
 // Rows of centred children, as in every results section.
 const auto row = sectionRow;
@@ -88,7 +89,7 @@ void NowPlayingPanel::build()
         if (auto panel = std::static_pointer_cast<NowPlayingPanel>(self.lock()))
             panel->toggleLyrics();
     };
-    auto transport = row(10)->add({ shuffle, playerButton(kPrevious, kSmallButton, [](PlayerCore& p) { p.previous(); }),
+    transport = row(10)->add({ shuffle, playerButton(kPrevious, kSmallButton, [](PlayerCore& p) { p.previous(); }),
         play->button, playerButton(kNext, kSmallButton, [](PlayerCore& p) { p.next(); }), repeat, lyricsButton });
     transport->style().justify = vell::Justify::Center;
     transport->style().width = vell::SizeSpec::fill();
@@ -159,14 +160,46 @@ void NowPlayingPanel::showSong()
 void NowPlayingPanel::fitWidth(float width)
 {
     const DeviceProfile& profile = deviceProfile();
-    // The details need at least the transport row: five small buttons, play, gaps.
-    constexpr float kInfoMin = 5 * kSmallButton + kPlaySide + 5 * 10, kIconsBeforeVolume = 3 * 48 + 24 + 4 * 8;
-    const float room = width - 2 * profile.panelPaddingX - profile.panelGap;
-    const float side = std::clamp(room - kInfoMin, 160.0f, profile.nowPlayingCover);
-    const float lyricsWidth = std::clamp(room - kInfoMin, 160.0f, kLyricsWidth);
+    // The details want the transport row at full size: five small buttons, play, gaps.
+    constexpr int kButtons = 5;
+    constexpr float kIconsBeforeVolume = 3 * 48 + 24 + 4 * 8, kCoverMin = 160, kCoverFloor = 96;
+    const float infoFull = transportWidth({}, kButtons);
+    const float infoLeast = transportWidth(fitTransport(0, kButtons), kButtons);
+    float room = width - 2 * profile.panelPaddingX - profile.panelGap;
+    // Too narrow for a full transport beside the smallest cover: tighter margins first.
+    const bool compact = room - kCoverMin < infoFull;
+    if (compact)
+        room = width - 2 * kCompactPaddingX - kCompactGap;
+    if (compact != fittedCompact) {
+        fittedCompact = compact;
+        style().gap = compact ? kCompactGap : profile.panelGap;
+        style().padding = vell::symmetricEdges(compact ? kCompactPaddingX : profile.panelPaddingX, profile.panelPaddingY);
+        markStyleDirty();
+    }
+    float side = std::clamp(room - infoFull, kCoverMin, profile.nowPlayingCover);
+    // Below that the transport shrinks first, then the cover gives up the rest.
+    if (room - side < infoLeast)
+        side = std::max(kCoverFloor, room - infoLeast);
+    const TransportSizes sizes = fitTransport(room - side, kButtons);
+    // The lyrics take the cover's place, wider when there is room.
+    const float lyricsWidth = room - side >= infoFull ? std::clamp(room - infoFull, kCoverMin, kLyricsWidth) : side;
     const float slider = std::clamp(room - side - kIconsBeforeVolume, 60.0f, 180.0f);
-    if (side == fittedCover && slider == fittedSlider)
+    if (side == fittedCover && slider == fittedSlider && sizes == fittedTransport && lyricsWidth == fittedLyrics)
         return;
+    fittedLyrics = lyricsWidth;
+    if (!(sizes == fittedTransport)) {
+        fittedTransport = sizes;
+        transport->style().gap = sizes.gap;
+        transport->markStyleDirty();
+        for (const vell::WidgetPtr& button : transport->children) {
+            if (button == play->button)
+                continue;
+            button->style().width = vell::SizeSpec::fixed(sizes.button);
+            button->style().height = vell::SizeSpec::fixed(sizes.button);
+            button->markStyleDirty();
+        }
+        play->resize(sizes.play);
+    }
     fittedCover = side;
     fittedSlider = slider;
     cover->resize(side);

@@ -30,10 +30,14 @@ public:
     bool interactive() const override { return false; }
     void update(vell::UiContext& ctx, float dt) override;
 
-    // Sizes the cover and the volume slider for a panel `width` wide.
+    // Sizes the cover (or lyrics), the transport buttons, the volume slider and the
+    // margins for a panel `width` wide.
     void fitWidth(float width);
     float fittedCover = 0;
     float fittedSlider = 0;
+    TransportSizes fittedTransport;
+    float fittedLyrics = 0;
+    bool fittedCompact = false; // tighter gap and margins on a narrow panel
     // Creates the children once, right after construction.
     void build();
     // Shows the lyrics in place of the cover, or the cover again.
@@ -53,7 +57,7 @@ public:
     std::shared_ptr<LyricsView> lyrics;
     std::shared_ptr<vell::Button> shuffle, repeat, favourite, lyricsButton;
     std::shared_ptr<vell::Glyph> repeatGlyph, heart;
-    std::shared_ptr<vell::Widget> download;
+    std::shared_ptr<vell::Widget> download, transport;
     std::shared_ptr<vell::Slider> volume;
     std::optional<PlayButton> play;
 

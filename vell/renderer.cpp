@@ -148,6 +148,14 @@ bool Renderer::currentClip(DeviceRect& out) const
     return false;
 }
 
+bool Renderer::reaches(const Rect& r) const
+{
+    DeviceRect clip;
+    if (!currentClip(clip))
+        clip = letterboxRect();
+    return !intersect(deviceArea(r.x, r.y, r.w, r.h, 0), clip).empty();
+}
+
 void Renderer::reapplyClip()
 {
     if (!m_renderer || m_recording)
@@ -166,8 +174,7 @@ void Renderer::tickFrame()
     ++m_frameCounter;
     if (m_frameCounter % TextCache::kEvictEvery == 0)
         m_text.evict(m_frameCounter);
-    if (m_frameCounter % ScaledCopies::kMaxIdleFrames == 0)
-        m_copies.evict(m_frameCounter);
+    m_copies.evict(m_frameCounter);
 }
 
 void Renderer::shutdown()
@@ -256,28 +263,72 @@ void Renderer::drawImage(SDL_Texture* texture, uint64_t identity, const SDL_Rect
     if (cut == ClipCut::Hidden)
         return;
     Uint32 format = 0;
-    SDL_QueryTexture(texture, &format, nullptr, nullptr, nullptr);
+    int textureW = 0, textureH = 0;
+    SDL_QueryTexture(texture, &format, nullptr, &textureW, &textureH);
     const bool opaque = alpha == 255 && !SDL_ISPIXELFORMAT_ALPHA(format);
     SDL_Texture* drawn = texture;
     const SDL_Rect* from = &src;
-    // A cut scaled picture is resampled from where the cut falls, which a copy cannot
-    // reproduce, and SDL blends a translucent copy with other rounding than a scaled
-    // draw, so only whole opaque pictures come from copies.
-    if (m_software && opaque && (src.w != dst.w || src.h != dst.h) && cut == ClipCut::None) {
-        SDL_Texture* copy = m_copies.find(identity, src, dst.w, dst.h, m_frameCounter);
+    const SDL_Rect* to = &dst;
+    SDL_Rect part;
+    // SDL blends a translucent copy with other rounding than a scaled draw, so only
+    // opaque pictures come from copies.
+    std::optional<ScaledCut> copyable;
+    if (m_software && opaque && (src.w != dst.w || src.h != dst.h))
+        copyable = copyableCut(src, dst, textureW, textureH, cut);
+    if (copyable) {
+        if (copyable->to.w <= 0 || copyable->to.h <= 0)
+            return;
+        SDL_Texture* copy = m_copies.find(identity, copyable->from, copyable->to.w, copyable->to.h, m_frameCounter);
         if (!copy) {
-            copy = m_copies.add(m_renderer, texture, identity, src, dst.w, dst.h, m_frameCounter);
+            copy = m_copies.add(m_renderer, texture, identity, copyable->from, copyable->to.w, copyable->to.h,
+                                m_frameCounter);
             reapplyClip();
         }
         if (copy) {
             drawn = copy;
             from = nullptr;
+            part = copyable->to;
+            to = &part;
         }
     }
     SDL_SetTextureColorMod(drawn, 255, 255, 255);
     SDL_SetTextureAlphaMod(drawn, alpha);
     SDL_SetTextureBlendMode(drawn, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
-    SDL_RenderCopy(m_renderer, drawn, from, &dst);
+    SDL_RenderCopy(m_renderer, drawn, from, to);
+}
+
+// Which copy, drawn 1:1, gives exactly the pixels of a scaled draw of `src` into `dst`
+// on the software renderer; none when no copy is worth keeping. A whole picture is
+// the whole copy. So is one reaching past the output, which SDL scales whole into a
+// scratch surface before cutting. Otherwise SDL resamples only the part the clip lets
+// through, which is a copy of its own: kept when it is the picture short of a pixel
+// or so at its sides (the picture's own clip rounds inwards, so this cut is the same
+// every frame), not for a cover sliding under the edge of a list, cut anew each frame.
+std::optional<ScaledCut> Renderer::copyableCut(const SDL_Rect& src, const SDL_Rect& dst, int textureW, int textureH,
+                                               ClipCut cut) const
+{
+    constexpr int kCutSlack = 2; // device px a steady cut may take off each axis
+    SDL_Rect output { 0, 0, 0, 0 }, viewport;
+    if (SDL_GetRendererOutputSize(m_renderer, &output.w, &output.h) != 0)
+        return std::nullopt;
+    SDL_RenderGetViewport(m_renderer, &viewport);
+    if (!SDL_RectEquals(&viewport, &output))
+        return std::nullopt;
+    const bool whole = cut == ClipCut::None || dst.x < 0 || dst.y < 0 || dst.x + dst.w > output.w
+        || dst.y + dst.h > output.h;
+    if (whole)
+        return ScaledCut { src, dst };
+    DeviceRect clip;
+    SDL_Rect surfaceClip = output;
+    if (currentClip(clip)) {
+        const SDL_Rect wanted { clip.x, clip.y, clip.w, clip.h };
+        if (!SDL_IntersectRect(&wanted, &output, &surfaceClip))
+            return ScaledCut {};
+    }
+    const ScaledCut part = scaledCut(src, dst, textureW, textureH, surfaceClip);
+    if (part.to.w + kCutSlack < dst.w || part.to.h + kCutSlack < dst.h)
+        return std::nullopt;
+    return part;
 }
 
 // ---- Shapes -----------------------------------------------------------------------------

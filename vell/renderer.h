@@ -85,7 +85,7 @@ public:
 
     // Per-frame text-cache upkeep: increments frameCounter(); every 90th frame, when the
     // text cache holds more than 299 entries, destroys entries unused for more than
-    // 120 frames.
+    // 120 frames; drops picture copies idle for more than ScaledCopies::kMaxIdleFrames.
     void tickFrame();
     uint32_t frameCounter() const { return m_frameCounter; }
 
@@ -145,6 +145,10 @@ public:
     void popClip();
     // Current clip rectangle in device px; false when nothing clips.
     bool currentClip(DeviceRect& out) const;
+    // Whether drawing in the logical rectangle `r` would reach any pixel: it meets the
+    // current clip, or the letterboxed output when nothing clips. Widgets use it to
+    // tell whether they are on screen.
+    bool reaches(const Rect& r) const;
     size_t clipDepth() const { return m_clips.size(); }
 
     // Pushes an absolute transform entry. Balanced by popTransform; the root entry is never popped.
@@ -163,8 +167,9 @@ public:
     // Draws the `src` part of `texture` (texture pixels) into `dst` (device px) at
     // `alpha` (0-255), under the current clip. A texture without an alpha channel at
     // full alpha is copied without blending, which gives the same pixels faster; on a
-    // software renderer such a picture, scaled and left whole by the clip, is drawn
-    // from a copy at its shown size (see ScaledCopies). `identity` names the picture
+    // software renderer such a picture, scaled and whole or cut steadily by the clip
+    // (at most a pixel or so off its sides), is drawn from a copy at its shown size
+    // (see ScaledCopies and scaledCut). `identity` names the picture
     // for that copy and is never reused. Draws nothing while recording.
     //   r.drawImage(asset->texture, asset->serial, {0, 0, 300, 300}, {40, 80, 180, 180}, 255);
     void drawImage(SDL_Texture* texture, uint64_t identity, const SDL_Rect& src, const SDL_Rect& dst, uint8_t alpha);
@@ -229,6 +234,8 @@ private:
     DeviceRect deviceArea(float x, float y, float w, float h, int pad = 2) const;
     enum class ClipCut { None, Partly, Hidden };
     ClipCut clipCut(const SDL_Rect& dst) const;
+    std::optional<ScaledCut> copyableCut(const SDL_Rect& src, const SDL_Rect& dst, int textureW, int textureH,
+                                         ClipCut cut) const;
 
     SDL_Renderer* m_renderer = nullptr;
     std::vector<Transform> m_transforms { Transform {} };

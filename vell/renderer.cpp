@@ -102,6 +102,8 @@ bool Renderer::setScale(float scale, float offsetX, float offsetY, float logical
     const bool changed = std::fabs(clamped - m_scale) > kScaleEpsilon;
     if (changed)
         m_scale = clamped;
+    const DeviceRect screen = letterboxRect();
+    m_copies.setBudget(std::max<int64_t>(1 << 20, int64_t(screen.w) * screen.h * 4));
     // Layout measures text between frames, against the root entry: keep it current.
     if (m_transforms.size() == 1)
         m_transforms[0] = Transform { m_scale, m_offsetX, m_offsetY, 1 };

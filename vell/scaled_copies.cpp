@@ -115,7 +115,7 @@ SDL_Texture* ScaledCopies::make(SDL_Renderer* renderer, SDL_Texture* source, con
 
 void ScaledCopies::makeRoom(int64_t bytes, uint32_t frame)
 {
-    while (m_bytes + bytes > kBudgetBytes && !m_copies.empty()) {
+    while (m_bytes + bytes > m_budget && !m_copies.empty()) {
         const auto oldest = std::min_element(m_copies.begin(), m_copies.end(),
                                              [](const Copy& a, const Copy& b) { return a.lastUse < b.lastUse; });
         if (oldest->lastUse == frame)

@@ -40,7 +40,8 @@ public:
     // picture is drawn every frame the area around it changes, and while a list scrolls
     // fast, copies of the pictures gone by would otherwise pile up to the budget.
     static constexpr uint32_t kMaxIdleFrames = 8;
-    // Above this many bytes the least recently drawn copies make room first.
+    // Above budget() bytes the least recently drawn copies make room first. The
+    // renderer sets it to one screen's worth: pictures shown at once never cover more.
     static constexpr int64_t kBudgetBytes = 12 << 20;
     // Dropped copies kept for reuse: pictures of a list share a size, so a new copy
     // mostly takes the place of one gone by instead of fresh memory.
@@ -64,6 +65,8 @@ public:
     void evict(uint32_t frame);
     void clear();
 
+    void setBudget(int64_t bytes) { m_budget = bytes; }
+    int64_t budget() const { return m_budget; }
     size_t size() const { return m_copies.size(); }
     int64_t bytes() const { return m_bytes; }
     size_t spares() const { return m_spares.size(); }
@@ -86,6 +89,7 @@ private:
     std::vector<Copy> m_copies;
     std::vector<Copy> m_spares; // textures only: identity and source mean nothing
     int64_t m_bytes = 0;
+    int64_t m_budget = kBudgetBytes;
 };
 
 } // namespace vell

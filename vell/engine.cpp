@@ -560,13 +560,14 @@ void Engine::paint(std::optional<DeviceRect> area) {
     SDL_SetRenderDrawColor(m_sdlRenderer, channel(bg.r), channel(bg.g), channel(bg.b), 255);
     DeviceRect clip;
     if (area && m_renderer.currentClip(clip)) {
-        const SDL_Rect rect{clip.x, clip.y, clip.w, clip.h};
-        SDL_RenderFillRect(m_sdlRenderer, &rect);
+        // Mostly hidden under the shell's opaque panels: filled only where it shows.
+        m_renderer.fillBackground(clip, channel(bg.r), channel(bg.g), channel(bg.b));
     } else {
         SDL_RenderClear(m_sdlRenderer);
     }
     m_renderer.reapplyClip();
     m_shell->draw(m_ctx);
+    m_renderer.flushBackground();
     m_renderer.setDamageClip(std::nullopt);
 }
 

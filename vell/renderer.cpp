@@ -121,6 +121,7 @@ void Renderer::resetTransform()
 
 void Renderer::beginFrame()
 {
+    flushBackground();
     m_transforms.assign(1, Transform { m_scale, m_offsetX, m_offsetY, 1 });
     m_clips.clear();
     m_letterboxClip = m_offsetX > 0.5f || m_offsetY > 0.5f;
@@ -169,6 +170,76 @@ void Renderer::reapplyClip()
     }
     const SDL_Rect rect { clip.x, clip.y, clip.w, clip.h };
     SDL_RenderSetClipRect(m_renderer, &rect);
+}
+
+void Renderer::fillBackground(const DeviceRect& area, uint8_t r, uint8_t g, uint8_t b)
+{
+    flushBackground();
+    if (m_renderer && !m_recording && !area.empty())
+        m_background = Background { area, r, g, b };
+}
+
+void Renderer::flushBackground()
+{
+    if (!m_background)
+        return;
+    const Background bg = *m_background;
+    m_background.reset();
+    const SDL_Rect rect { bg.area.x, bg.area.y, bg.area.w, bg.area.h };
+    SDL_RenderSetClipRect(m_renderer, &rect);
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(m_renderer, bg.r, bg.g, bg.b, 255);
+    SDL_RenderFillRect(m_renderer, &rect);
+    reapplyClip();
+}
+
+void Renderer::settleBackground(const DeviceRect& reach)
+{
+    if (!m_background)
+        return;
+    DeviceRect clip;
+    const DeviceRect drawn = currentClip(clip) ? intersect(reach, clip) : reach;
+    if (!intersect(drawn, m_background->area).empty())
+        flushBackground();
+}
+
+// The fill overwrites its box but for the corner squares, within the clip. When the
+// clip holds the whole background, what is left of it is the part outside the box and
+// the part under the corners, which are blended over it: those are filled now.
+void Renderer::coverBackground(int left, int top, int right, int bottom, int radius)
+{
+    if (!m_background)
+        return;
+    const DeviceRect box { left, top, right - left, bottom - top };
+    const DeviceRect area = m_background->area;
+    if (intersect(box, area).empty())
+        return settleBackground(box);
+    DeviceRect clip;
+    if (currentClip(clip) && intersect(clip, area) != area)
+        return flushBackground();
+    const Background bg = *m_background;
+    m_background.reset();
+    const int r = radius;
+    const DeviceRect pieces[] = {
+        // around the box
+        { area.x, area.y, area.w, top - area.y },
+        { area.x, bottom, area.w, area.bottom() - bottom },
+        { area.x, std::max(area.y, top), left - area.x, std::min(area.bottom(), bottom) - std::max(area.y, top) },
+        { right, std::max(area.y, top), area.right() - right, std::min(area.bottom(), bottom) - std::max(area.y, top) },
+        // under the corners
+        intersect({ left, top, r, r }, area),
+        intersect({ right - r, top, r, r }, area),
+        intersect({ left, bottom - r, r, r }, area),
+        intersect({ right - r, bottom - r, r, r }, area),
+    };
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(m_renderer, bg.r, bg.g, bg.b, 255);
+    for (const DeviceRect& piece : pieces) {
+        if (piece.w <= 0 || piece.h <= 0)
+            continue;
+        const SDL_Rect rect { piece.x, piece.y, piece.w, piece.h };
+        SDL_RenderFillRect(m_renderer, &rect);
+    }
 }
 
 void Renderer::tickFrame()
@@ -264,6 +335,7 @@ void Renderer::drawImage(SDL_Texture* texture, uint64_t identity, const SDL_Rect
     const ClipCut cut = clipCut(dst);
     if (cut == ClipCut::Hidden)
         return;
+    settleBackground({ dst.x, dst.y, dst.w, dst.h });
     Uint32 format = 0;
     int textureW = 0, textureH = 0;
     SDL_QueryTexture(texture, &format, nullptr, &textureW, &textureH);
@@ -460,6 +532,10 @@ void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, C
     if (!m_renderer || !shape)
         return;
     const auto [box, r, alpha] = *shape;
+    if (alpha >= kOpaqueAlpha)
+        coverBackground(box.left, box.top, box.right, box.bottom, r);
+    else
+        settleBackground({ box.left, box.top, box.width(), box.height() });
     setDrawColor(color, alpha);
     if (r < 1) {
         fillDeviceRect(box.left, box.top, box.width(), box.height());
@@ -481,6 +557,7 @@ void Renderer::coverCorners(float x, float y, float w, float h, float radius, Co
     const auto [box, r, alpha] = *shape;
     if (r < 1)
         return;
+    settleBackground({ box.left, box.top, box.width(), box.height() });
     drawCorners(box.left, box.top, box.right, box.bottom, r, shapeTexture(kInvertedQuarterDisc, r, 0), color, alpha);
 }
 
@@ -494,6 +571,7 @@ void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius,
     const auto [box, r, alpha] = *shape;
     const long scaled = std::lround(lineWidth * transform().scale);
     const int t = scaled > 1 ? int(std::min<long>(scaled, std::max(1, std::min(box.width(), box.height()) / 2))) : 1;
+    settleBackground({ box.left, box.top, box.width(), box.height() });
     setDrawColor(color, alpha);
     // With square corners the side edges stop short of the top and bottom ones, so a
     // translucent outline does not blend its corner pixels twice.
@@ -522,6 +600,7 @@ void Renderer::fillCircle(float cx, float cy, float radius, Color color)
     tintTexture(tex, color, alpha);
     const SDL_Rect dst { int(std::lround(t.tx + cx * t.scale)) - r, int(std::lround(t.ty + cy * t.scale)) - r, 2 * r,
                          2 * r };
+    settleBackground({ dst.x, dst.y, dst.w, dst.h });
     SDL_RenderCopy(m_renderer, tex, nullptr, &dst);
 }
 
@@ -541,6 +620,10 @@ void Renderer::drawWave(float x, float centreY, float length, float amplitude, f
     const float columns = std::floor(length * s);
     if (!(columns >= 1))
         return;
+    {
+        const float reach = std::fabs(amplitude) + std::fabs(lineWidth);
+        settleBackground(deviceArea(x, centreY - reach, length, 2 * reach, 3));
+    }
     const WaveLine wave = rasterizeWave(int(std::lround(t.tx + x * s)), int(std::min(columns, 1e6f)),
                                         t.ty + centreY * s, amplitude * s, wavelength * s, phase, lineWidth * s);
     setDrawColor(color, alpha);
@@ -636,8 +719,9 @@ void Renderer::drawText(std::string_view text, int fontKind, float size, float w
     const TextTexture tex = textTexture(text, fontKind, fontPixelSize(size), wrapPixels(wrapWidth, t.scale));
     if (!tex.texture)
         return;
-    tintTexture(tex.texture, color, alpha);
     const SDL_Rect dst { int(std::lround(t.tx + x * t.scale)), int(std::lround(t.ty + y * t.scale)), tex.w, tex.h };
+    settleBackground({ dst.x, dst.y, dst.w, dst.h });
+    tintTexture(tex.texture, color, alpha);
     SDL_RenderCopy(m_renderer, tex.texture, nullptr, &dst);
 }
 

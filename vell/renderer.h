@@ -77,6 +77,14 @@ public:
     // clip stack emptied. When either offset exceeds 0.5 px the letterboxed area becomes
     // the base clip, applied now and whenever the clip stack is empty.
     void beginFrame();
+    // The background of a partly redrawn frame: `area` (device px) filled opaquely with
+    // (r, g, b), but only where it still shows. The fill waits; an opaque fill drawn
+    // over part of it takes that part off (what is left around it is filled then), and
+    // anything else that reaches it fills it first. So a background hidden under an
+    // opaque panel is never written, with the same pixels as filling it at once.
+    // Code drawing through sdlRenderer() directly calls flushBackground() first.
+    void fillBackground(const DeviceRect& area, uint8_t r, uint8_t g, uint8_t b);
+    void flushBackground();
     // Re-applies the current clip (top of the stack, else the letterbox, else none) to
     // SDL, for instance after a clear.
     void reapplyClip();
@@ -232,6 +240,10 @@ private:
     DeviceRect textArea(std::string_view text, int fontKind, float size, float wrapWidth, float x, float y);
     // The device area of a logical rectangle under the current transform, grown by `pad` device px.
     DeviceRect deviceArea(float x, float y, float w, float h, int pad = 2) const;
+    // The waiting background meets what is about to be drawn in `reach` (device px, before clipping).
+    void settleBackground(const DeviceRect& reach);
+    // An opaque rounded fill of `box` (device px) with corner radius `radius` is about to be drawn.
+    void coverBackground(int left, int top, int right, int bottom, int radius);
     enum class ClipCut { None, Partly, Hidden };
     ClipCut clipCut(const SDL_Rect& dst) const;
     std::optional<ScaledCut> copyableCut(const SDL_Rect& src, const SDL_Rect& dst, int textureW, int textureH,
@@ -255,6 +267,11 @@ private:
     uint64_t m_callHash = 0;
     std::vector<DrawnCall> m_calls;
     std::optional<DeviceRect> m_damageClip;
+    struct Background {
+        DeviceRect area;
+        uint8_t r, g, b;
+    };
+    std::optional<Background> m_background;
 };
 
 // Colour component to byte: add 0.5, truncate, clamp to 0..255.

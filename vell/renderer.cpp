@@ -213,7 +213,7 @@ void Renderer::coverBackground(int left, int top, int right, int bottom, int rad
     const DeviceRect box { left, top, right - left, bottom - top };
     const DeviceRect area = m_background->area;
     if (intersect(box, area).empty())
-        return settleBackground(box);
+        return;
     DeviceRect clip;
     if (currentClip(clip) && intersect(clip, area) != area)
         return flushBackground();

@@ -37,14 +37,38 @@ SurfacePtr downscale(SurfacePtr source, int maxSide)
     return scaled;
 }
 
-// Loader thread: the decoded (and possibly downscaled) surface, or null.
-SurfacePtr decode(const std::string& path, int maxSide)
+// The format SDL_CreateTextureFromSurface gives an opaque picture whose own format the
+// renderer does not take (a JPEG's 24-bit pixels): its first format without alpha.
+Uint32 opaqueTextureFormat(SDL_Renderer* renderer)
+{
+    SDL_RendererInfo info {};
+    if (!renderer || SDL_GetRendererInfo(renderer, &info) != 0)
+        return SDL_PIXELFORMAT_UNKNOWN;
+    for (Uint32 i = 0; i < info.num_texture_formats; ++i) {
+        const Uint32 format = info.texture_formats[i];
+        if (!SDL_ISPIXELFORMAT_FOURCC(format) && !SDL_ISPIXELFORMAT_ALPHA(format))
+            return format;
+    }
+    return SDL_PIXELFORMAT_UNKNOWN;
+}
+
+// Loader thread: the decoded (and possibly downscaled) surface, or null. An opaque
+// picture is converted here to `opaqueFormat`, which the UI thread would otherwise
+// do while making its texture (the same conversion, so the same pixels).
+SurfacePtr decode(const std::string& path, int maxSide, Uint32 opaqueFormat)
 {
     SurfacePtr surface(IMG_Load(path.c_str()));
     if (!surface)
         return nullptr;
     if (maxSide > 0 && (surface->w > maxSide || surface->h > maxSide))
         return downscale(std::move(surface), maxSide);
+    const Uint32 format = surface->format->format;
+    const bool plainOpaque = !SDL_ISPIXELFORMAT_ALPHA(format) && !SDL_ISPIXELFORMAT_INDEXED(format)
+        && !SDL_ISPIXELFORMAT_FOURCC(format) && !SDL_HasColorKey(surface.get());
+    if (plainOpaque && opaqueFormat != SDL_PIXELFORMAT_UNKNOWN && SDL_BYTESPERPIXEL(format) == 3) {
+        if (SurfacePtr converted { SDL_ConvertSurfaceFormat(surface.get(), opaqueFormat, 0) })
+            return converted;
+    }
     return surface;
 }
 
@@ -62,6 +86,7 @@ bool AssetLoader::start(SDL_Renderer* renderer, uint64_t budget, int maxSide)
     m_renderer = renderer;
     m_budget = budget;
     m_maxSide = maxSide;
+    m_opaqueFormat = opaqueTextureFormat(renderer);
     // Initialised here, before the thread exists, so decoding never initialises codecs lazily
     // on the loader thread.
     IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG | IMG_INIT_WEBP);
@@ -165,7 +190,8 @@ std::shared_ptr<ImageAsset> AssetLoader::image(const std::string& path)
     // The slot is shared by both halves; the queue's mutex orders the write before the read.
     auto slot = std::make_shared<SurfacePtr>();
     const int maxSide = m_maxSide;
-    post([slot, path, maxSide] { *slot = decode(path, maxSide); },
+    const Uint32 opaqueFormat = m_opaqueFormat;
+    post([slot, path, maxSide, opaqueFormat] { *slot = decode(path, maxSide, opaqueFormat); },
          [this, slot, asset] { finishImage(*asset, slot->release()); });
     return asset;
 }

@@ -102,6 +102,7 @@ private:
     SDL_Renderer* m_renderer = nullptr;
     uint64_t m_budget = 48ull << 20;
     int m_maxSide = 1024;
+    uint32_t m_opaqueFormat = 0; // SDL_PIXELFORMAT_UNKNOWN until start()
     SDL_mutex* m_mutex = nullptr;
     SDL_cond* m_cond = nullptr;
     bool m_running = false; // guarded by m_mutex

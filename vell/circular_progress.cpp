@@ -119,6 +119,7 @@ void CircularProgress::draw(UiContext& ctx)
     const float cx = rect.x + rect.w / 2, cy = rect.y + rect.h / 2;
     const SDL_Rect dst { int(std::lround(t.tx + cx * t.scale - side / 2.0f)),
         int(std::lround(t.ty + cy * t.scale - side / 2.0f)), side, side };
+    r.flushBackground();
     SDL_RenderCopy(r.sdlRenderer(), texture, nullptr, &dst);
     SDL_DestroyTexture(texture);
 }

@@ -310,6 +310,7 @@ bool Engine::frame() {
     m_input.beginFrame();
     forced |= pollEvents() > 0;
     m_input.tickRepeat(dt);
+    shareAssetBudget();
     m_assets.pump(3.0);
     m_music.update(dt);
     m_ctx.requestFrameIn(m_music.secondsToHeardChange());
@@ -345,6 +346,14 @@ bool Engine::frame() {
     // Requests from now on (the next frame's hooks, or code between frames) decide the next sleep.
     m_ctx.frameDue = std::numeric_limits<double>::infinity();
     return m_running;
+}
+
+// Pictures kept at their shown size are textures too: they come out of the same
+// budget as the decoded ones, so showing pictures faster does not hold more memory.
+void Engine::shareAssetBudget() {
+    const ScaledCopies& copies = m_renderer.scaledCopies();
+    const uint64_t held = uint64_t(std::max<int64_t>(0, copies.bytes() + copies.spareBytes()));
+    m_assets.setBudget(m_settings.assetBudget > held ? m_settings.assetBudget - held : 0);
 }
 
 // Whether this frame must be presented: always in the comparison mode, after any
@@ -554,13 +563,14 @@ void Engine::paint(std::optional<DeviceRect> area) {
     SDL_SetRenderDrawColor(m_sdlRenderer, channel(bg.r), channel(bg.g), channel(bg.b), 255);
     DeviceRect clip;
     if (area && m_renderer.currentClip(clip)) {
-        const SDL_Rect rect{clip.x, clip.y, clip.w, clip.h};
-        SDL_RenderFillRect(m_sdlRenderer, &rect);
+        // Mostly hidden under the shell's opaque panels: filled only where it shows.
+        m_renderer.fillBackground(clip, channel(bg.r), channel(bg.g), channel(bg.b));
     } else {
         SDL_RenderClear(m_sdlRenderer);
     }
     m_renderer.reapplyClip();
     m_shell->draw(m_ctx);
+    m_renderer.flushBackground();
     m_renderer.setDamageClip(std::nullopt);
 }
 

@@ -134,6 +134,7 @@ private:
     Size layoutSize(int outW, int outH) const;
     WindowPlan windowPlan() const;
     size_t pollEvents();
+    void shareAssetBudget();
     bool frameChanged(bool forced, bool resized);
     // What keeps the next frame coming: nothing, only the music, or anything else.
     enum class Motion { None, Music, Full };

@@ -91,7 +91,7 @@ void Image::update(UiContext& ctx, float dt)
     time += dt;
     const bool ready = m_asset && m_asset->ready();
     if (ready && !m_wasReady) {
-        fade.value = 0;
+        fade.value = fadeIn ? 0.0f : 1.0f;
         fade.velocity = 0;
         m_wasReady = true;
         markStyleDirty(); // the measured size changed

@@ -33,6 +33,11 @@ public:
 
     Spring fade;
     float time = 0;
+    // Whether a picture that becomes ready fades in (the default) or shows at once.
+    // Holders that know the picture was never on screen before it was ready (a list
+    // row built ahead of the viewport) turn it off: only a picture that arrives late
+    // needs the fade, and a settled one draws much faster.
+    bool fadeIn = true;
 
 private:
     void request(UiContext& ctx);

@@ -102,6 +102,8 @@ bool Renderer::setScale(float scale, float offsetX, float offsetY, float logical
     const bool changed = std::fabs(clamped - m_scale) > kScaleEpsilon;
     if (changed)
         m_scale = clamped;
+    const DeviceRect screen = letterboxRect();
+    m_copies.setBudget(std::max<int64_t>(1 << 20, int64_t(screen.w) * screen.h * 4));
     // Layout measures text between frames, against the root entry: keep it current.
     if (m_transforms.size() == 1)
         m_transforms[0] = Transform { m_scale, m_offsetX, m_offsetY, 1 };
@@ -119,6 +121,7 @@ void Renderer::resetTransform()
 
 void Renderer::beginFrame()
 {
+    flushBackground();
     m_transforms.assign(1, Transform { m_scale, m_offsetX, m_offsetY, 1 });
     m_clips.clear();
     m_letterboxClip = m_offsetX > 0.5f || m_offsetY > 0.5f;
@@ -153,6 +156,14 @@ bool Renderer::baseClip(DeviceRect& out) const
     return false;
 }
 
+bool Renderer::reaches(const Rect& r) const
+{
+    DeviceRect clip;
+    if (!currentClip(clip))
+        clip = letterboxRect();
+    return !intersect(deviceArea(r.x, r.y, r.w, r.h, 0), clip).empty();
+}
+
 void Renderer::reapplyClip()
 {
     if (!m_renderer || m_recording)
@@ -166,13 +177,82 @@ void Renderer::reapplyClip()
     SDL_RenderSetClipRect(m_renderer, &rect);
 }
 
+void Renderer::fillBackground(const DeviceRect& area, uint8_t r, uint8_t g, uint8_t b)
+{
+    flushBackground();
+    if (m_renderer && !m_recording && !area.empty())
+        m_background = Background { area, r, g, b };
+}
+
+void Renderer::flushBackground()
+{
+    if (!m_background)
+        return;
+    const Background bg = *m_background;
+    m_background.reset();
+    const SDL_Rect rect { bg.area.x, bg.area.y, bg.area.w, bg.area.h };
+    SDL_RenderSetClipRect(m_renderer, &rect);
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(m_renderer, bg.r, bg.g, bg.b, 255);
+    SDL_RenderFillRect(m_renderer, &rect);
+    reapplyClip();
+}
+
+void Renderer::settleBackground(const DeviceRect& reach)
+{
+    if (!m_background)
+        return;
+    DeviceRect clip;
+    const DeviceRect drawn = currentClip(clip) ? intersect(reach, clip) : reach;
+    if (!intersect(drawn, m_background->area).empty())
+        flushBackground();
+}
+
+// The fill overwrites its box but for the corner squares, within the clip. When the
+// clip holds the whole background, what is left of it is the part outside the box and
+// the part under the corners, which are blended over it: those are filled now.
+void Renderer::coverBackground(int left, int top, int right, int bottom, int radius)
+{
+    if (!m_background)
+        return;
+    const DeviceRect box { left, top, right - left, bottom - top };
+    const DeviceRect area = m_background->area;
+    if (intersect(box, area).empty())
+        return;
+    DeviceRect clip;
+    if (currentClip(clip) && intersect(clip, area) != area)
+        return flushBackground();
+    const Background bg = *m_background;
+    m_background.reset();
+    const int r = radius;
+    const DeviceRect pieces[] = {
+        // around the box
+        { area.x, area.y, area.w, top - area.y },
+        { area.x, bottom, area.w, area.bottom() - bottom },
+        { area.x, std::max(area.y, top), left - area.x, std::min(area.bottom(), bottom) - std::max(area.y, top) },
+        { right, std::max(area.y, top), area.right() - right, std::min(area.bottom(), bottom) - std::max(area.y, top) },
+        // under the corners
+        intersect({ left, top, r, r }, area),
+        intersect({ right - r, top, r, r }, area),
+        intersect({ left, bottom - r, r, r }, area),
+        intersect({ right - r, bottom - r, r, r }, area),
+    };
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(m_renderer, bg.r, bg.g, bg.b, 255);
+    for (const DeviceRect& piece : pieces) {
+        if (piece.w <= 0 || piece.h <= 0)
+            continue;
+        const SDL_Rect rect { piece.x, piece.y, piece.w, piece.h };
+        SDL_RenderFillRect(m_renderer, &rect);
+    }
+}
+
 void Renderer::tickFrame()
 {
     ++m_frameCounter;
     if (m_frameCounter % TextCache::kEvictEvery == 0)
         m_text.evict(m_frameCounter);
-    if (m_frameCounter % ScaledCopies::kMaxIdleFrames == 0)
-        m_copies.evict(m_frameCounter);
+    m_copies.evict(m_frameCounter);
 }
 
 void Renderer::shutdown()
@@ -272,29 +352,74 @@ void Renderer::drawImage(SDL_Texture* texture, uint64_t identity, const SDL_Rect
     const ClipCut cut = clipCut(dst);
     if (cut == ClipCut::Hidden)
         return;
+    settleBackground({ dst.x, dst.y, dst.w, dst.h });
     Uint32 format = 0;
-    SDL_QueryTexture(texture, &format, nullptr, nullptr, nullptr);
+    int textureW = 0, textureH = 0;
+    SDL_QueryTexture(texture, &format, nullptr, &textureW, &textureH);
     const bool opaque = alpha == 255 && !SDL_ISPIXELFORMAT_ALPHA(format);
     SDL_Texture* drawn = texture;
     const SDL_Rect* from = &src;
-    // A cut scaled picture is resampled from where the cut falls, which a copy cannot
-    // reproduce, and SDL blends a translucent copy with other rounding than a scaled
-    // draw, so only whole opaque pictures come from copies.
-    if (m_software && opaque && (src.w != dst.w || src.h != dst.h) && cut == ClipCut::None) {
-        SDL_Texture* copy = m_copies.find(identity, src, dst.w, dst.h, m_frameCounter);
+    const SDL_Rect* to = &dst;
+    SDL_Rect part;
+    // SDL blends a translucent copy with other rounding than a scaled draw, so only
+    // opaque pictures come from copies.
+    std::optional<ScaledCut> copyable;
+    if (m_software && opaque && (src.w != dst.w || src.h != dst.h))
+        copyable = copyableCut(src, dst, textureW, textureH, cut);
+    if (copyable) {
+        if (copyable->to.w <= 0 || copyable->to.h <= 0)
+            return;
+        SDL_Texture* copy = m_copies.find(identity, copyable->from, copyable->to.w, copyable->to.h, m_frameCounter);
         if (!copy) {
-            copy = m_copies.add(m_renderer, texture, identity, src, dst.w, dst.h, m_frameCounter);
+            copy = m_copies.add(m_renderer, texture, identity, copyable->from, copyable->to.w, copyable->to.h,
+                                m_frameCounter);
             reapplyClip();
         }
         if (copy) {
             drawn = copy;
             from = nullptr;
+            part = copyable->to;
+            to = &part;
         }
     }
     SDL_SetTextureColorMod(drawn, 255, 255, 255);
     SDL_SetTextureAlphaMod(drawn, alpha);
     SDL_SetTextureBlendMode(drawn, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
-    SDL_RenderCopy(m_renderer, drawn, from, &dst);
+    SDL_RenderCopy(m_renderer, drawn, from, to);
+}
+
+// Which copy, drawn 1:1, gives exactly the pixels of a scaled draw of `src` into `dst`
+// on the software renderer; none when no copy is worth keeping. A whole picture is
+// the whole copy. So is one reaching past the output, which SDL scales whole into a
+// scratch surface before cutting. Otherwise SDL resamples only the part the clip lets
+// through, which is a copy of its own: kept when it is the picture short of a pixel
+// or so at its sides (the picture's own clip rounds inwards, so this cut is the same
+// every frame), not for a cover sliding under the edge of a list, cut anew each frame.
+std::optional<ScaledCut> Renderer::copyableCut(const SDL_Rect& src, const SDL_Rect& dst, int textureW, int textureH,
+                                               ClipCut cut) const
+{
+    constexpr int kCutSlack = 2; // device px a steady cut may take off each axis
+    SDL_Rect output { 0, 0, 0, 0 }, viewport;
+    if (SDL_GetRendererOutputSize(m_renderer, &output.w, &output.h) != 0)
+        return std::nullopt;
+    SDL_RenderGetViewport(m_renderer, &viewport);
+    if (!SDL_RectEquals(&viewport, &output))
+        return std::nullopt;
+    const bool whole = cut == ClipCut::None || dst.x < 0 || dst.y < 0 || dst.x + dst.w > output.w
+        || dst.y + dst.h > output.h;
+    if (whole)
+        return ScaledCut { src, dst };
+    DeviceRect clip;
+    SDL_Rect surfaceClip = output;
+    if (currentClip(clip)) {
+        const SDL_Rect wanted { clip.x, clip.y, clip.w, clip.h };
+        if (!SDL_IntersectRect(&wanted, &output, &surfaceClip))
+            return ScaledCut {};
+    }
+    const ScaledCut part = scaledCut(src, dst, textureW, textureH, surfaceClip);
+    if (part.to.w + kCutSlack < dst.w || part.to.h + kCutSlack < dst.h)
+        return std::nullopt;
+    return part;
 }
 
 // ---- Shapes -----------------------------------------------------------------------------
@@ -424,6 +549,10 @@ void Renderer::fillRoundRect(float x, float y, float w, float h, float radius, C
     if (!m_renderer || !shape)
         return;
     const auto [box, r, alpha] = *shape;
+    if (alpha >= kOpaqueAlpha)
+        coverBackground(box.left, box.top, box.right, box.bottom, r);
+    else
+        settleBackground({ box.left, box.top, box.width(), box.height() });
     setDrawColor(color, alpha);
     if (r < 1) {
         fillDeviceRect(box.left, box.top, box.width(), box.height());
@@ -445,6 +574,7 @@ void Renderer::coverCorners(float x, float y, float w, float h, float radius, Co
     const auto [box, r, alpha] = *shape;
     if (r < 1)
         return;
+    settleBackground({ box.left, box.top, box.width(), box.height() });
     drawCorners(box.left, box.top, box.right, box.bottom, r, shapeTexture(kInvertedQuarterDisc, r, 0), color, alpha);
 }
 
@@ -458,6 +588,7 @@ void Renderer::strokeRoundRect(float x, float y, float w, float h, float radius,
     const auto [box, r, alpha] = *shape;
     const long scaled = std::lround(lineWidth * transform().scale);
     const int t = scaled > 1 ? int(std::min<long>(scaled, std::max(1, std::min(box.width(), box.height()) / 2))) : 1;
+    settleBackground({ box.left, box.top, box.width(), box.height() });
     setDrawColor(color, alpha);
     // With square corners the side edges stop short of the top and bottom ones, so a
     // translucent outline does not blend its corner pixels twice.
@@ -486,6 +617,7 @@ void Renderer::fillCircle(float cx, float cy, float radius, Color color)
     tintTexture(tex, color, alpha);
     const SDL_Rect dst { int(std::lround(t.tx + cx * t.scale)) - r, int(std::lround(t.ty + cy * t.scale)) - r, 2 * r,
                          2 * r };
+    settleBackground({ dst.x, dst.y, dst.w, dst.h });
     SDL_RenderCopy(m_renderer, tex, nullptr, &dst);
 }
 
@@ -505,6 +637,10 @@ void Renderer::drawWave(float x, float centreY, float length, float amplitude, f
     const float columns = std::floor(length * s);
     if (!(columns >= 1))
         return;
+    {
+        const float reach = std::fabs(amplitude) + std::fabs(lineWidth);
+        settleBackground(deviceArea(x, centreY - reach, length, 2 * reach, 3));
+    }
     const WaveLine wave = rasterizeWave(int(std::lround(t.tx + x * s)), int(std::min(columns, 1e6f)),
                                         t.ty + centreY * s, amplitude * s, wavelength * s, phase, lineWidth * s);
     setDrawColor(color, alpha);
@@ -600,8 +736,9 @@ void Renderer::drawText(std::string_view text, int fontKind, float size, float w
     const TextTexture tex = textTexture(text, fontKind, fontPixelSize(size), wrapPixels(wrapWidth, t.scale));
     if (!tex.texture)
         return;
-    tintTexture(tex.texture, color, alpha);
     const SDL_Rect dst { int(std::lround(t.tx + x * t.scale)), int(std::lround(t.ty + y * t.scale)), tex.w, tex.h };
+    settleBackground({ dst.x, dst.y, dst.w, dst.h });
+    tintTexture(tex.texture, color, alpha);
     SDL_RenderCopy(m_renderer, tex.texture, nullptr, &dst);
 }
 

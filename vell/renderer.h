@@ -77,6 +77,14 @@ public:
     // clip stack emptied. When either offset exceeds 0.5 px the letterboxed area becomes
     // the base clip, applied now and whenever the clip stack is empty.
     void beginFrame();
+    // The background of a partly redrawn frame: `area` (device px) filled opaquely with
+    // (r, g, b), but only where it still shows. The fill waits; an opaque fill drawn
+    // over part of it takes that part off (what is left around it is filled then), and
+    // anything else that reaches it fills it first. So a background hidden under an
+    // opaque panel is never written, with the same pixels as filling it at once.
+    // Code drawing through sdlRenderer() directly calls flushBackground() first.
+    void fillBackground(const DeviceRect& area, uint8_t r, uint8_t g, uint8_t b);
+    void flushBackground();
     // Re-applies the current clip (top of the stack, else the letterbox, else none) to
     // SDL, for instance after a clear.
     void reapplyClip();
@@ -85,7 +93,7 @@ public:
 
     // Per-frame text-cache upkeep: increments frameCounter(); every 90th frame, when the
     // text cache holds more than 299 entries, destroys entries unused for more than
-    // 120 frames.
+    // 120 frames; drops picture copies idle for more than ScaledCopies::kMaxIdleFrames.
     void tickFrame();
     uint32_t frameCounter() const { return m_frameCounter; }
 
@@ -149,6 +157,10 @@ public:
     void popClip();
     // Current clip rectangle in device px; false when nothing clips.
     bool currentClip(DeviceRect& out) const;
+    // Whether drawing in the logical rectangle `r` would reach any pixel: it meets the
+    // current clip, or the letterboxed output when nothing clips. Widgets use it to
+    // tell whether they are on screen.
+    bool reaches(const Rect& r) const;
     size_t clipDepth() const { return m_clips.size(); }
 
     // Pushes an absolute transform entry. Balanced by popTransform; the root entry is never popped.
@@ -167,8 +179,9 @@ public:
     // Draws the `src` part of `texture` (texture pixels) into `dst` (device px) at
     // `alpha` (0-255), under the current clip. A texture without an alpha channel at
     // full alpha is copied without blending, which gives the same pixels faster; on a
-    // software renderer such a picture, scaled and left whole by the clip, is drawn
-    // from a copy at its shown size (see ScaledCopies). `identity` names the picture
+    // software renderer such a picture, scaled and whole or cut steadily by the clip
+    // (at most a pixel or so off its sides), is drawn from a copy at its shown size
+    // (see ScaledCopies and scaledCut). `identity` names the picture
     // for that copy and is never reused. Draws nothing while recording.
     //   r.drawImage(asset->texture, asset->serial, {0, 0, 300, 300}, {40, 80, 180, 180}, 255);
     void drawImage(SDL_Texture* texture, uint64_t identity, const SDL_Rect& src, const SDL_Rect& dst, uint8_t alpha);
@@ -233,8 +246,14 @@ private:
     DeviceRect deviceArea(float x, float y, float w, float h, int pad = 2) const;
     // The clip under the stack: the damage area and the letterbox; false when none.
     bool baseClip(DeviceRect& out) const;
+    // The waiting background meets what is about to be drawn in `reach` (device px, before clipping).
+    void settleBackground(const DeviceRect& reach);
+    // An opaque rounded fill of `box` (device px) with corner radius `radius` is about to be drawn.
+    void coverBackground(int left, int top, int right, int bottom, int radius);
     enum class ClipCut { None, Partly, Hidden };
     ClipCut clipCut(const SDL_Rect& dst) const;
+    std::optional<ScaledCut> copyableCut(const SDL_Rect& src, const SDL_Rect& dst, int textureW, int textureH,
+                                         ClipCut cut) const;
 
     SDL_Renderer* m_renderer = nullptr;
     std::vector<Transform> m_transforms { Transform {} };
@@ -254,6 +273,11 @@ private:
     uint64_t m_callHash = 0;
     std::vector<DrawnCall> m_calls;
     std::optional<DeviceRect> m_damageClip;
+    struct Background {
+        DeviceRect area;
+        uint8_t r, g, b;
+    };
+    std::optional<Background> m_background;
 };
 
 // Colour component to byte: add 0.5, truncate, clamp to 0..255.

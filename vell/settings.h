@@ -54,7 +54,7 @@ struct Settings {
     bool keyboardWithController = false;
     bool audio = true;
     bool defaultStyles = true;
-    uint64_t assetBudget = 50331648; // 48 MiB of textures
+    uint64_t assetBudget = 50331648; // 48 MiB of picture textures (copies at shown size included)
     int32_t assetLimit = 1024;       // largest side of a decoded image
     // When both are set the engine draws into them and never creates or destroys them.
     SDL_Window* externalWindow = nullptr;

@@ -4,6 +4,7 @@
 #include "app/ui/services.h"
 #include "support/media_files.h"
 #include "vell/engine_fixture.h"
+#include "vell/list_view.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -102,6 +103,26 @@ TEST_F(CoverWidget, ANewIdDropsTheOldPictureAtOnceAndShowsTheNewOne)
     step(5);
     EXPECT_FALSE(cover->requested());
     EXPECT_FALSE(cover->image->visible);
+}
+
+TEST_F(CoverWidget, OnlyAPictureThatArrivesWhileThePlaceholderShowsFadesIn)
+{
+    // Covers in a list taller than the screen: the rows past its bottom are built ahead.
+    auto list = vell::listView([](int32_t i) { return cad::coverImage("al-" + std::to_string(i), 300, 120); }, 40, 130);
+    showView(list);
+    step(3);
+    auto coverAt = [&](int32_t row) { return std::static_pointer_cast<cad::Cover>(list->rows.at(row)); };
+    const int32_t ahead = list->rows.rbegin()->first;
+    ASSERT_TRUE(coverAt(0)->seen());
+    ASSERT_FALSE(coverAt(ahead)->seen()) << "row " << ahead << " lies below the screen";
+
+    putOnDisk("al-0");
+    putOnDisk("al-" + std::to_string(ahead));
+    ASSERT_TRUE(stepUntil([&] { return coverAt(0)->revealed(); }));
+    EXPECT_LT(coverAt(0)->image->fade.value, 0.5f) << "arrived over the placeholder: fades in";
+    ASSERT_TRUE(stepUntil([&] { return coverAt(ahead)->revealed(); }));
+    EXPECT_EQ(coverAt(ahead)->image->fade.value, 1.0f) << "ready before it was on screen: shown at once";
+    EXPECT_FALSE(coverAt(ahead)->seen());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "support/temp_home.h"
 
 #include <SDL.h>
+#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -86,6 +87,34 @@ protected:
     SDL_Renderer* renderer = nullptr;
     AssetLoader loader;
 };
+
+// A JPEG is converted to the renderer's texture format on the loader thread: the texture
+// must be the one SDL makes from the decoded surface itself, format and pixels.
+TEST_F(AssetLoaderTest, OpaquePicturesMatchTexturesMadeFromTheirOwnSurface)
+{
+    const auto asset = loader.image(imageFiles().square);
+    ASSERT_TRUE(settle(asset));
+    ASSERT_TRUE(asset->ready());
+    SDL_Surface* decoded = IMG_Load(imageFiles().square.c_str());
+    ASSERT_NE(decoded, nullptr);
+    SDL_Texture* direct = SDL_CreateTextureFromSurface(renderer, decoded);
+    SDL_FreeSurface(decoded);
+    Uint32 loadedFormat = 0, directFormat = 0;
+    SDL_QueryTexture(asset->texture, &loadedFormat, nullptr, nullptr, nullptr);
+    SDL_QueryTexture(direct, &directFormat, nullptr, nullptr, nullptr);
+    EXPECT_EQ(SDL_GetPixelFormatName(loadedFormat), SDL_GetPixelFormatName(directFormat));
+    auto region = [&](SDL_Texture* texture, int at) {
+        std::vector<Uint32> out(64 * 64);
+        const SDL_Rect src { at, at, 64, 64 };
+        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+        SDL_RenderCopy(renderer, texture, &src, nullptr);
+        SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), 64 * 4);
+        return out;
+    };
+    for (int at : { 0, 480, 960 })
+        EXPECT_EQ(region(asset->texture, at), region(direct, at)) << "at " << at;
+    SDL_DestroyTexture(direct);
+}
 
 TEST_F(AssetLoaderTest, ScalesTheLongestSideDownToTheLimit)
 {

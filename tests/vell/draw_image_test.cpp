@@ -74,6 +74,7 @@ TEST_F(DrawImageTest, MatchesAPlainBlendedCopyPixelForPixel)
         Uint8 alpha;
         SDL_Rect clip;
         size_t copies; // scaled copies made
+        SDL_Point at { 20, 10 };
     };
     const SDL_Rect all { 0, 0, kWidth, kHeight };
     const Case cases[] = {
@@ -86,6 +87,14 @@ TEST_F(DrawImageTest, MatchesAPlainBlendedCopyPixelForPixel)
         { "translucent, cut", SDL_PIXELFORMAT_ARGB8888, 225, 90, { 0, 0, 200, 111 }, 0 },
         { "opaque, 1:1", SDL_PIXELFORMAT_RGB24, 300, 255, all, 0 },
         { "hidden by the clip", SDL_PIXELFORMAT_RGB24, 180, 255, { 300, 250, 50, 50 }, 0 },
+        // A steady cut (the picture's own clip rounding a pixel inwards) resamples the
+        // rest anew; its copy must do the same.
+        { "opaque, a pixel short at the bottom", SDL_PIXELFORMAT_RGB24, 180, 255, { 20, 10, 180, 179 }, 1 },
+        { "opaque, a pixel short on every side", SDL_PIXELFORMAT_RGB24, 181, 255, { 21, 11, 179, 179 }, 1 },
+        { "opaque, fading, a pixel short", SDL_PIXELFORMAT_RGB24, 180, 200, { 20, 10, 180, 179 }, 0 },
+        // Past the output SDL scales the whole picture before cutting it.
+        { "opaque, past the bottom of the output", SDL_PIXELFORMAT_RGB24, 180, 255, all, 1, { 100, 200 } },
+        { "opaque, past the left edge and clipped", SDL_PIXELFORMAT_RGB24, 144, 255, { 0, 0, 90, 200 }, 1, { -30, 150 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -93,7 +102,7 @@ TEST_F(DrawImageTest, MatchesAPlainBlendedCopyPixelForPixel)
         SDL_Texture* texture = SDL_CreateTextureFromSurface(sdl, picture.get());
         ASSERT_TRUE(texture) << SDL_GetError();
         const vell::ImageAsset identity; // a fresh serial per picture
-        const SDL_Rect src { 0, 0, 300, 300 }, dst { 20, 10, c.side, c.side };
+        const SDL_Rect src { 0, 0, 300, 300 }, dst { c.at.x, c.at.y, c.side, c.side };
         const size_t before = renderer.scaledCopies().size();
         EXPECT_EQ(drawn(texture, identity.serial, src, dst, c.alpha, c.clip),
                   reference(picture.get(), src, dst, c.alpha, c.clip));
@@ -102,12 +111,33 @@ TEST_F(DrawImageTest, MatchesAPlainBlendedCopyPixelForPixel)
     }
 }
 
+TEST_F(DrawImageTest, SteadyCutsMatchSdlOverManyGeometries)
+{
+    std::mt19937 random(21);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    SurfacePtr picture = noise(SDL_PIXELFORMAT_RGB24, 300);
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(sdl, picture.get());
+    const vell::ImageAsset identity;
+    for (int i = 0; i < 40; ++i) {
+        const int side = pick(60, 250);
+        const SDL_Rect src { pick(0, 20), pick(0, 20), pick(200, 280), pick(200, 280) };
+        const SDL_Rect dst { pick(0, kWidth - side), pick(0, kHeight - side), side, side + pick(-3, 3) };
+        const int left = pick(0, 1), top = pick(0, 1);
+        const SDL_Rect clip { dst.x + left, dst.y + top, dst.w - left - pick(0, 1), dst.h - top - pick(0, 1) };
+        SCOPED_TRACE(testing::Message() << "dst " << dst.x << "," << dst.y << " " << dst.w << "x" << dst.h << " clip "
+                                        << clip.x << "," << clip.y << " " << clip.w << "x" << clip.h);
+        ASSERT_EQ(drawn(texture, identity.serial, src, dst, 255, clip), reference(picture.get(), src, dst, 255, clip));
+    }
+    EXPECT_GE(renderer.scaledCopies().size(), 1u);
+    SDL_DestroyTexture(texture);
+}
+
 TEST_F(DrawImageTest, CopiesAreReusedAndDroppedOnceIdle)
 {
     SurfacePtr picture = noise(SDL_PIXELFORMAT_RGB24, 300);
     SDL_Texture* texture = SDL_CreateTextureFromSurface(sdl, picture.get());
     const vell::ImageAsset a, b;
-    const SDL_Rect src { 0, 0, 300, 300 }, dst { 0, 0, 180, 180 };
+    const SDL_Rect src { 0, 0, 300, 300 }, dst { 0, 0, 180, 180 }, all { 0, 0, kWidth, kHeight };
     renderer.beginFrame();
     for (int i = 0; i < 3; ++i) {
         renderer.drawImage(texture, a.serial, src, dst, 255);
@@ -120,9 +150,22 @@ TEST_F(DrawImageTest, CopiesAreReusedAndDroppedOnceIdle)
         renderer.drawImage(texture, a.serial, src, dst, 255);
     }
     EXPECT_EQ(renderer.scaledCopies().size(), 1u) << "the copy nobody drew is gone";
+    EXPECT_EQ(renderer.scaledCopies().spares(), 1u) << "its texture waits for the next copy of that size";
+
+    // Another picture of that size takes the spare texture, wholly redrawn.
+    SurfacePtr other = noise(SDL_PIXELFORMAT_RGB24, 300);
+    static_cast<Uint8*>(other->pixels)[0] ^= 0xff;
+    SDL_Texture* otherTexture = SDL_CreateTextureFromSurface(sdl, other.get());
+    const vell::ImageAsset c;
+    EXPECT_EQ(drawn(otherTexture, c.serial, src, { 30, 40, 180, 180 }, 255, all),
+              reference(other.get(), src, { 30, 40, 180, 180 }, 255, all));
+    EXPECT_EQ(renderer.scaledCopies().spares(), 0u);
+    EXPECT_EQ(renderer.scaledCopies().size(), 2u);
     renderer.shutdown();
     EXPECT_EQ(renderer.scaledCopies().bytes(), 0);
+    EXPECT_EQ(renderer.scaledCopies().spares(), 0u);
     SDL_DestroyTexture(texture);
+    SDL_DestroyTexture(otherTexture);
 }
 
 } // namespace

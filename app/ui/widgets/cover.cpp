@@ -2,6 +2,8 @@
 
 #include "app/net/covers.h"
 #include "app/ui/services.h"
+#include "vell/renderer.h"
+#include "vell/ui_context.h"
 
 namespace cad {
 
@@ -30,6 +32,7 @@ void Cover::update(vell::UiContext&, float)
     }
     if (!image)
         return;
+    image->fadeIn = m_seen;
     if (m_requested) {
         const auto& asset = image->asset();
         if (!m_revealed && asset && asset->ready()) {
@@ -48,6 +51,13 @@ void Cover::update(vell::UiContext&, float)
         return;
     image->setPath(Covers::path(m_coverId, fetchSize));
     m_requested = true;
+}
+
+void Cover::draw(vell::UiContext& ctx)
+{
+    ContainerT::draw(ctx);
+    if (!m_seen && ctx.renderer && ctx.renderer->reaches(rect))
+        m_seen = true;
 }
 
 void Cover::setCoverId(const std::string& id)

@@ -23,6 +23,7 @@ public:
     static constexpr const char* kTypeName = "cover";
 
     void update(vell::UiContext& ctx, float dt) override;
+    void draw(vell::UiContext& ctx) override;
 
     // Shows the cover `id` instead. A different id drops the current picture at once
     // (no frame of the old art) and brings back the placeholder until the new one is
@@ -35,6 +36,10 @@ public:
     // Whether the file was on disk and handed to the image / the picture shows.
     bool requested() const { return m_requested; }
     bool revealed() const { return m_revealed; }
+    // Whether the cover has been drawn on screen. A picture that is ready before then
+    // (a row built ahead of the viewport, art already decoded) shows at once; one
+    // that arrives while the placeholder shows fades in.
+    bool seen() const { return m_seen; }
 
     int fetchSize = 300; // pixel size asked of the server (300 for rows and tiles, 600 for headers)
     std::shared_ptr<vell::Glyph> placeholder;
@@ -46,6 +51,7 @@ private:
     std::string m_coverId;
     bool m_requested = false;
     bool m_revealed = false;
+    bool m_seen = false;
     bool m_snapBackground = true;
     float m_radius = -1;
 };

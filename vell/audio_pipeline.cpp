@@ -204,8 +204,8 @@ void AudioPipeline::apply(Command& command)
             m_nextSource.reset();
         // The current file's end was decoded but may not be heard yet: the next one still
         // joins it, written right behind its last frame.
-        if (m_nextSource && m_ended && m_atFileEnd && continueWithNext())
-            m_ended = false;
+        if (m_atFileEnd)
+            continueWithNext();
     }
     if (command.seek && m_current->isOpen()) {
         AudioEvent event;
@@ -233,7 +233,7 @@ bool AudioPipeline::continueWithNext()
     if (!openSource(*m_next, source))
         return false;
     std::swap(m_current, m_next);
-    m_atFileEnd = false;
+    m_ended = m_atFileEnd = false;
     post(describe(AudioEvent::Continued, *m_current, source.finalPath.empty() ? source.path : source.finalPath));
     return true;
 }

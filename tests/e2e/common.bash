@@ -106,6 +106,35 @@ window_contrast() {
         || echo 0
 }
 
+# demo_config [JSON MEMBER...]: config.json signed in as demo/demo to our server, with
+# any further members (such as '"streamKbps": 0').
+demo_config() {
+    local salt=0123456789 members=""
+    local token
+    token=$(printf '%s%s' demo "$salt" | md5sum | cut -d' ' -f1)
+    for member in "$@"; do members="$members, $member"; done
+    mkdir -p "$DATA_DIR"
+    printf '{ "url": "http://127.0.0.1:%s", "user": "demo", "salt": "%s", "token": "%s"%s }\n' \
+        "$SERVER_PORT" "$salt" "$token" "$members" >"$CONFIG"
+}
+
+# use_pad: the app started next reads controller presses from the fifo $PAD.
+use_pad() {
+    PAD="$WORK/pad"
+    mkfifo "$PAD"
+    export SONARIA_TEST_PAD="$PAD"
+}
+
+# press NAME...: one pad line per button, then waits until the pad has taken them all.
+press() {
+    local before after
+    before=$(grep -c "^pad	" "$SONARIA_TEST_LOG" 2>/dev/null)
+    timeout 5 sh -c "printf '%s\n' $* > '$PAD'" || fail "the pad script is not read"
+    after=$((before + $#))
+    wait_for 10 '[ "$(grep -c "^pad	" "$SONARIA_TEST_LOG")" -ge '"$after"' ]' || fail "presses $* not taken"
+    sleep 0.4
+}
+
 # start_app COMMAND [ARG...]: runs it in the background, waits for its window (titled
 # $APP_TITLE, "Sonaria" by default) and for its first drawn frame. The deadlines are
 # generous for a busy machine or a sanitizer build; the polling keeps the usual case quick.

@@ -8,19 +8,7 @@ source "$(dirname "$0")/common.bash"
 
 need_hooked
 export SONARIA_TEST_CLOCK_SCALE=30
-PAD="$WORK/pad"
-mkfifo "$PAD"
-export SONARIA_TEST_PAD="$PAD"
-
-# press NAME...: one line per button, then waits until the pad has taken them all.
-press() {
-    local before after
-    before=$(grep -c "^pad	" "$SONARIA_TEST_LOG" 2>/dev/null)
-    timeout 5 sh -c "printf '%s\n' $* > '$PAD'" || fail "the pad script is not read"
-    after=$((before + $#))
-    wait_for 10 '[ "$(grep -c "^pad	" "$SONARIA_TEST_LOG")" -ge '"$after"' ]' || fail "presses $* not taken"
-    sleep 0.4
-}
+use_pad
 
 # dump: logs the texts on screen and of the focused widget; prints them.
 dump() {

@@ -5,18 +5,8 @@
 source "$(dirname "$0")/common.bash"
 need_hooked
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/heard.raw" SDL_DISKAUDIODELAY=186
-PAD="$WORK/pad"
-mkfifo "$PAD"
-export SONARIA_TEST_PAD="$PAD"
+use_pad
 
-# press BUTTON...: one pad line each, then waits until the pad has taken them.
-press() {
-    local before
-    before=$(grep -c "^pad	" "$SONARIA_TEST_LOG" 2>/dev/null)
-    timeout 5 sh -c "printf '%s\n' $* > '$PAD'" || fail "the pad script is not read"
-    wait_for 10 '[ "$(grep -c "^pad	" "$SONARIA_TEST_LOG")" -gt '"$before"' ]' || fail "presses $* not taken"
-    sleep 0.4
-}
 focused() {
     local before
     before=$(grep -c "^focus	" "$SONARIA_TEST_LOG" 2>/dev/null)
@@ -32,12 +22,7 @@ BURN='{"id": "tr-11", "title": "Slow Burn", "artist": "Cinder & Ash", "album": "
 
 start_display
 start_server 0 demo demo
-SALT=0123456789
-TOKEN=$(printf '%s%s' demo "$SALT" | md5sum | cut -d' ' -f1)
-mkdir -p "$DATA_DIR"
-cat >"$CONFIG" <<JSON
-{ "url": "http://127.0.0.1:$SERVER_PORT", "user": "demo", "salt": "$SALT", "token": "$TOKEN", "streamKbps": 0 }
-JSON
+demo_config '"streamKbps": 0'
 queue_of "$SPARK, $BURN"
 start_app "$HOOKED"
 wait_for 15 '[ "$(last_view)" = Home ]' || fail "not signed in"

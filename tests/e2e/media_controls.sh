@@ -30,12 +30,7 @@ expect_pc() {
 
 start_display
 start_server 0 demo demo --scale 8
-SALT=0123456789
-TOKEN=$(printf '%s%s' demo "$SALT" | md5sum | cut -d' ' -f1)
-mkdir -p "$DATA_DIR"
-cat >"$CONFIG" <<JSON
-{ "url": "http://127.0.0.1:$SERVER_PORT", "user": "demo", "salt": "$SALT", "token": "$TOKEN", "volume": 0.8 }
-JSON
+demo_config '"volume": 0.8'
 song() {
     printf '{"id": "%s", "title": "%s", "artist": "%s", "album": "%s", "suffix": "%s", "duration": %s, "coverArt": "%s"}' "$@"
 }

@@ -227,6 +227,15 @@ void Widget::setSpringTargets(UiContext& ctx)
     scaleSpring.target = resolved.scale.valueOr(1);
     focusSpring.target = focused && ctx.navMode ? 1 : 0;
     textSize = resolved.textSize.valueOr(ctx.fontSize);
+    // A new widget appears in its own colours and opacity: easing them in from
+    // nothing would fade every new panel in over the page's own entrance, and
+    // blend each of those frames.
+    if (!m_targetsSnapped && ctx.theme) {
+        for (ColorSpring* s : { &bgSpring, &borderSpring, &textSpring, &fillSpring, &trackSpring, &thumbSpring })
+            s->snap();
+        opacitySpring.snap();
+        m_targetsSnapped = true;
+    }
 }
 
 void Widget::stepSprings(float dt)

@@ -191,6 +191,7 @@ private:
     void paintFocusRing(UiContext& ctx);
 
     bool m_radiusSnapped = false;
+    bool m_targetsSnapped = false;
     uint64_t m_styleResolutions = 0;
 };
 

@@ -112,6 +112,24 @@ TEST_F(WidgetPaint, BackgroundAndBorder)
     EXPECT_EQ(pixel(60, 40), 0u); // right edge exclusive
 }
 
+// A new widget shows its colours from its first frame; later changes still ease.
+TEST_F(WidgetPaint, NewWidgetsAppearInTheirColoursAndChangesEase)
+{
+    root = box();
+    root->style().width = SizeSpec::fixed(kSide);
+    root->style().height = SizeSpec::fixed(kSide);
+    root->style().background = colorLiteral({ 255, 0, 0, 255 });
+    ui.frame(root, { kSide, kSide });
+    paint(*root);
+    EXPECT_EQ(pixel(50, 50), 0xFF0000u) << "first frame";
+    root->style().background = colorLiteral({ 0, 0, 255, 255 });
+    root->markStyleDirty();
+    ui.frame(root, { kSide, kSide });
+    paint(*root);
+    EXPECT_NE(pixel(50, 50), 0xFF0000u);
+    EXPECT_NE(pixel(50, 50), 0x0000FFu) << "a change eases";
+}
+
 TEST_F(WidgetPaint, ClipKeepsChildrenInside)
 {
     auto target = layoutWithTarget([](Box& b) {

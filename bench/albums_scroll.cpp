@@ -8,8 +8,9 @@
 // - median_ms, p99_ms: whole engine frames while the grid scrolls from the top to the
 //   bottom (40 px a frame), with the server paging the albums in and the covers
 //   decoded from the disk cache as rows appear;
-// - rss_anon_kb: RssAnon after every cover was shown; copies_kb: how much of it the
-//   pictures kept at their shown size take then.
+// - rss_anon_kb: RssAnon once every cover was shown and the page came to rest;
+//   copies_kb and pictures_kb: how much of it the pictures kept at their shown size
+//   and the decoded pictures take then.
 // The first run fills the cover cache (a warm-up pass) and is not measured.
 //
 //   bench_albums_scroll                              (needs python3; starts tests/server/subsonic_server.py)
@@ -212,9 +213,11 @@ void BM_AlbumsScroll(benchmark::State& state)
             frameMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         }
         run.runUntil([&] { return coversShown(run.engine, 10); }, 30);
+        run.runUntil([&] { return run.engine.lastIdleWait() > 0; }, 10); // at rest
         const long rss = rssAnonKb();
         const vell::ScaledCopies& copies = run.engine.renderer().scaledCopies();
         state.counters["copies_kb"] = double((copies.bytes() + copies.spareBytes()) / 1024);
+        state.counters["pictures_kb"] = double(run.engine.assets().totalBytes() / 1024);
         std::sort(frameMs.begin(), frameMs.end());
         state.counters["first12_ms"] = first12;
         state.counters["frames"] = double(frameMs.size());

@@ -229,6 +229,7 @@ void AssetLoader::evictOverBudget()
             return; // everything left is in use or not ready: stay over budget
         const uint64_t bytes = uint64_t(victim->second->bytes);
         m_totalBytes = bytes > m_totalBytes ? 0 : m_totalBytes - bytes;
+        m_droppedBytes += bytes;
         m_cache.erase(victim);
     }
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 struct SDL_Renderer;
 struct SDL_Surface;
@@ -80,6 +81,9 @@ public:
     void setMaxSide(int pixels) { m_maxSide = pixels; } // applies to requests made afterwards
 
     uint64_t totalBytes() const { return m_totalBytes; } // bytes of ready cached textures
+    // Bytes of textures dropped over budget since the last call of takeDroppedBytes().
+    uint64_t droppedBytes() const { return m_droppedBytes; }
+    uint64_t takeDroppedBytes() { return std::exchange(m_droppedBytes, 0); }
     uint64_t frameCount() const { return m_frame; }
     size_t cacheSize() const { return m_cache.size(); }
     bool cached(const std::string& path) const { return m_cache.count(path) != 0; }
@@ -111,6 +115,7 @@ private:
     std::deque<Task> m_finished; // guarded by m_mutex
     std::unordered_map<std::string, std::shared_ptr<ImageAsset>> m_cache;
     uint64_t m_totalBytes = 0;
+    uint64_t m_droppedBytes = 0;
     uint64_t m_frame = 0;
 };
 

@@ -13,6 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#ifdef __GLIBC__
+#include <malloc.h> // malloc_trim
+#endif
 
 namespace vell {
 
@@ -337,6 +340,8 @@ bool Engine::frame() {
     ++m_frames;
     m_lastIdleWait = 0;
     const Motion motion = motionSince(motionBefore);
+    if (motion != Motion::Full)
+        returnFreedMemory();
     if (m_alwaysDraw || forced || motion == Motion::Full || (changed && motion == Motion::None))
         pace(start);
     else if (motion == Motion::Music)
@@ -354,6 +359,21 @@ void Engine::shareAssetBudget() {
     const ScaledCopies& copies = m_renderer.scaledCopies();
     const uint64_t held = uint64_t(std::max<int64_t>(0, copies.bytes() + copies.spareBytes()));
     m_assets.setBudget(m_settings.assetBudget > held ? m_settings.assetBudget - held : 0);
+}
+
+// Pictures dropped over budget leave their pages in the C library's heap, where they
+// still count against the device's memory until new pictures reuse them. Once the
+// screen comes to rest after a good many were dropped, those pages go back to the
+// system; scrolling on takes fresh ones.
+void Engine::returnFreedMemory() {
+    constexpr uint64_t kWorthReturning = 4u << 20;
+    if (m_assets.droppedBytes() < kWorthReturning)
+        return;
+    m_assets.takeDroppedBytes();
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+    ++m_memoryReturns;
 }
 
 // Whether this frame must be presented: always in the comparison mode, after any

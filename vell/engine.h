@@ -97,6 +97,8 @@ public:
     // How long the last frame let the loop sleep: 0 when it went on at the normal
     // rate, infinity when it waited for an event alone.
     double lastIdleWait() const { return m_lastIdleWait; }
+    // How often the memory of dropped pictures went back to the system (see returnFreedMemory).
+    uint64_t memoryReturns() const { return m_memoryReturns; }
 
     // Replaces the time source (before init). Tests use a ManualClock.
     void setClock(std::shared_ptr<FrameClock> clock);
@@ -135,6 +137,7 @@ private:
     WindowPlan windowPlan() const;
     size_t pollEvents();
     void shareAssetBudget();
+    void returnFreedMemory();
     bool frameChanged(bool forced, bool resized);
     // What keeps the next frame coming: nothing, only the music, or anything else.
     enum class Motion { None, Music, Full };
@@ -208,6 +211,7 @@ private:
     bool m_screenKeepsFrame = false;        // the software renderer's window surface keeps the last frame
     double m_lastIdleWait = 0;
     bool m_slept = false;
+    uint64_t m_memoryReturns = 0;
 };
 
 } // namespace vell

@@ -34,11 +34,14 @@ void Spring::step(float dt)
         h = dt / float(steps);
     }
     const float c = 2 * damping * std::sqrt(stiffness);
+    double exact = double(value) + (value == m_stepped ? m_residue : 0.0);
     for (int i = 0; i < steps; ++i) {
-        float a = (target - value) * stiffness - velocity * c;
+        float a = float(target - exact) * stiffness - velocity * c;
         velocity += a * h;
-        value += velocity * h;
+        exact += double(velocity) * h;
     }
+    value = m_stepped = float(exact);
+    m_residue = exact - double(value);
 }
 
 } // namespace vell

@@ -33,6 +33,7 @@ struct Spring {
     {
         value = target;
         velocity = 0;
+        m_residue = 0;
     }
 
     bool atRest() const { return value == target && velocity == 0; }
@@ -43,6 +44,13 @@ struct Spring {
     static uint64_t motionCount();
 
 private:
+    // What a float value could not hold of the steps so far: far from zero (a list
+    // scrolled deep) a short step's move can be below its precision, and without
+    // this the spring would stop short of its target and never come to rest.
+    // Valid while `value` is what the last step left.
+    double m_residue = 0;
+    float m_stepped = 0;
+
     static Spring make(float initial, float stiffness, float damping, float epsilon)
     {
         Spring s;

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "engine_fixture.h"
+#include "support/temp_home.h"
 
 using namespace vell;
 using vell_testing::EngineTest;
@@ -247,6 +248,40 @@ TEST_F(EngineTest, PacingSleepsTheRestOfTheFrameEvenWithVsync) {
     before = clock->slept();
     step(10);
     EXPECT_EQ(clock->slept(), before) << "uncapped";
+}
+
+// Pictures dropped over budget give their memory back once, when the screen comes to rest.
+TEST_F(EngineTest, DroppedPicturesGiveTheirMemoryBackAtRest) {
+    testing_support::TempDir dir;
+    SDL_Surface* big = SDL_CreateRGBSurfaceWithFormat(0, 1024, 1024, 32, SDL_PIXELFORMAT_ARGB8888); // 4 MiB
+    ASSERT_NE(big, nullptr);
+    std::vector<std::string> paths;
+    for (const char* name : { "a", "b", "c" }) {
+        paths.push_back(dir.file(std::string(name) + ".bmp"));
+        ASSERT_EQ(SDL_SaveBMP(big, paths.back().c_str()), 0) << SDL_GetError();
+    }
+    SDL_FreeSurface(big);
+    Settings s = vell_testing::headlessSettings();
+    s.assetBudget = 5u << 20;
+    start(s);
+    const auto loadAndRest = [&](const std::string& path) {
+        auto asset = engine->assets().image(path);
+        for (int i = 0; i < 4000 && asset->state == ImageAsset::Loading; ++i) {
+            step();
+            SDL_Delay(1);
+        }
+        ASSERT_TRUE(asset->ready());
+        asset.reset();
+        step(3);
+    };
+    loadAndRest(paths[0]);
+    loadAndRest(paths[1]); // drops a: 4 MiB
+    EXPECT_EQ(engine->memoryReturns(), 1u);
+    step(10);
+    EXPECT_EQ(engine->memoryReturns(), 1u) << "once";
+    engine->assets().setMaxSide(256);
+    loadAndRest(paths[2]); // 256 KiB more: fits, nothing dropped
+    EXPECT_EQ(engine->memoryReturns(), 1u);
 }
 
 // Without a sound device the UI still starts; only music stays off.

@@ -85,4 +85,24 @@ TEST(Spring, SubSteppingMakesResultsIndependentOfFrameSplit)
     EXPECT_NEAR(whole.value, halves.value, 0.05f);
 }
 
+// Deep in a long list a short frame moves the scroll by less than a float can hold
+// there; the spring must still arrive and rest, whatever the frame length.
+TEST(Spring, ComesToRestFarFromZeroWithShortFrames)
+{
+    for (float dt : { 0.0001f, 0.001f, 1.0f / 60 }) {
+        for (float from : { 50269.0f, 50269.9f, 480000.0f }) {
+            Spring s = Spring::colorChannel();
+            s.stiffness = 420;
+            s.epsilon = 0.05f;
+            s.value = from;
+            s.target = std::floor(from) + 1;
+            int frames = 0;
+            for (; frames < 200000 && !s.atRest(); ++frames)
+                s.step(dt);
+            EXPECT_TRUE(s.atRest()) << from << " at dt " << dt << " stopped at " << s.value;
+            EXPECT_LT(frames * dt, 1.0f) << from << " at dt " << dt;
+        }
+    }
+}
+
 } // namespace

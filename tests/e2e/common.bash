@@ -146,9 +146,11 @@ start_app() {
     local deadline=$((SECONDS + 60))
     while [ -z "$APP_WINDOW" ]; do
         kill -0 "$APP_PID" 2>/dev/null || fail "$(basename "$1") exited before its window appeared"
-        [ "$SECONDS" -lt "$deadline" ] || fail "no $title window within 60 s"
+        [ "$SECONDS" -lt "$deadline" ] || fail "no $title window within 60 s; $(window_report)"
         # Polled rather than --sync: a search racing SDL's window set-up can die on BadWindow.
+        # By title, or else by the process's own window, should the title not be readable.
         APP_WINDOW=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1)
+        [ -n "$APP_WINDOW" ] || APP_WINDOW=$(xdotool search --pid "$APP_PID" 2>/dev/null | head -n1)
         [ -n "$APP_WINDOW" ] || sleep 0.1
     done
     deadline=$((SECONDS + 60))
@@ -158,6 +160,12 @@ start_app() {
     done
     # Let the first view finish fading in.
     sleep 1.5
+}
+
+# What the display and the app were doing, for a window that did not come.
+window_report() {
+    echo "display $DISPLAY; app $(ps -o stat=,etime=,wchan= -p "$APP_PID" 2>/dev/null | tr -s ' ')"
+    xwininfo -root -tree 2>&1 | sed -n '1,12p'
 }
 
 # Ends the app with SIGTERM (SDL turns it into a quit) and checks its exit status.

@@ -15,8 +15,7 @@ void settleVisuals(UiContext& ctx, Widget& root)
 {
     root.restyle(ctx);
     root.setSpringTargets(ctx);
-    for (ColorSpring* s : { &root.bgSpring, &root.borderSpring, &root.textSpring, &root.fillSpring,
-             &root.trackSpring, &root.thumbSpring })
+    for (ColorSpring* s : root.colorSprings())
         s->snap();
     for (Spring* s : { &root.radiusSpring, &root.opacitySpring, &root.scaleSpring, &root.focusSpring })
         s->snap();

@@ -231,7 +231,7 @@ void Widget::setSpringTargets(UiContext& ctx)
     // nothing would fade every new panel in over the page's own entrance, and
     // blend each of those frames.
     if (!m_targetsSnapped && ctx.theme) {
-        for (ColorSpring* s : { &bgSpring, &borderSpring, &textSpring, &fillSpring, &trackSpring, &thumbSpring })
+        for (ColorSpring* s : colorSprings())
             s->snap();
         opacitySpring.snap();
         m_targetsSnapped = true;
@@ -240,7 +240,7 @@ void Widget::setSpringTargets(UiContext& ctx)
 
 void Widget::stepSprings(float dt)
 {
-    for (ColorSpring* s : { &bgSpring, &borderSpring, &textSpring, &fillSpring, &trackSpring, &thumbSpring })
+    for (ColorSpring* s : colorSprings())
         s->step(dt);
     radiusSpring.step(dt);
     opacitySpring.step(dt);

@@ -15,6 +15,7 @@
 #include "vell/spring.h"
 #include "vell/style.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -173,6 +174,11 @@ public:
     float flash = 0; // seconds of press flash left
 
     ColorSpring bgSpring, borderSpring, textSpring, fillSpring, trackSpring, thumbSpring;
+    // All six above, for what applies to each colour alike.
+    std::array<ColorSpring*, 6> colorSprings()
+    {
+        return { &bgSpring, &borderSpring, &textSpring, &fillSpring, &trackSpring, &thumbSpring };
+    }
     Spring radiusSpring = Spring::radius();
     Spring opacitySpring = Spring::opacity();
     Spring scaleSpring = Spring::scale();
